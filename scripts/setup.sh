@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the player, its tests and its benchmarks need.
+# Only missing packages are installed; nothing is downloaded at build time.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config clang-format
+    qt6-base-dev libmpg123-dev mpg123 fonts-ipafont-gothic
+    libgtest-dev googletest
+    lame sox xvfb x11-utils pulseaudio pulseaudio-utils
+    python3-pyatspi at-spi2-core dbus
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
