@@ -15,7 +15,7 @@ struct Rgb {
 };
 
 // The stand-in for "ＭＳ Ｐゴシック" is chosen by the view; the model keeps the design name.
-struct Font {
+struct FontSpec {
     std::string Name = "ＭＳ Ｐゴシック";
     double Size = 9.75; // points
     int Weight = 700;   // 400 regular, 700 bold
@@ -35,10 +35,10 @@ struct Control {
     Rgb BackColor{0, 64, 0};
     bool Transparent = false; // a transparent label draws only its text
     bool WordWrap = false;    // a label whose text wraps inside its box
-    Font Font;
+    FontSpec Font;
     bool Enabled = true;
-    int16_t Value = 0;      // check box: 1 ticked, 0 clear; option button: 1 selected
-    int MaxLength = 0;      // text box: most characters it takes (0 = no limit)
+    int16_t Value = 0; // check box: 1 ticked, 0 clear; option button: 1 selected
+    int MaxLength = 0; // text box: most characters it takes (0 = no limit)
     Picture Pic = Picture::None;
     int PicWidth = 0, PicHeight = 0; // picture size in pixels
     std::string AccessibleName;      // Japanese name of picture buttons and the knob grip

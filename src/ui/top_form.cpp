@@ -39,8 +39,8 @@ Control button(const std::string& name, const std::string& caption, float left, 
     return make(name, ControlKind::CommandButton, caption, left, top, width, height);
 }
 
-Control picture(const std::string& name, const std::string& accessible, Picture pic, int pw,
-                int ph, float left, float width) {
+Control picture(const std::string& name, const std::string& accessible, Picture pic, int pw, int ph,
+                float left, float width) {
     Control c = make(name, ControlKind::PictureButton, "", left, 7560, width, 615);
     c.Pic = pic;
     c.PicWidth = pw;
@@ -49,8 +49,8 @@ Control picture(const std::string& name, const std::string& accessible, Picture 
     return c;
 }
 
-Font font(double size, int weight) {
-    Font f;
+FontSpec font(double size, int weight) {
+    FontSpec f;
     f.Size = size;
     f.Weight = weight;
     return f;
@@ -76,8 +76,8 @@ TopForm::TopForm() {
     const char* const modes[3] = {"全曲リピート", "１曲リピート", "リピートしない"};
     for (int i = 0; i < 3; ++i) {
         const float top = 120 + 360 * i;
-        RepeatOption[i] = make(indexed("RepeatOption", i), ControlKind::OptionButton, "", 7080,
-                               top, 255, 255);
+        RepeatOption[i] =
+            make(indexed("RepeatOption", i), ControlKind::OptionButton, "", 7080, top, 255, 255);
         RepeatOption[i].ForeColor = {0, 255, 255};
         ROLabel[i] = label(indexed("ROLabel", i), modes[i], 7320, top, 1575, 375, {0, 0, 0});
         ROLabel[i].Font = font(11.25, 700);

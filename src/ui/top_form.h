@@ -11,8 +11,8 @@
 
 namespace zt4 {
 
-constexpr int kRows = 20;        // playlist rows, 0 to 19
-constexpr int16_t kTrue = -1;    // 16-bit booleans: -1 true, 0 false
+constexpr int kRows = 20;     // playlist rows, 0 to 19
+constexpr int16_t kTrue = -1; // 16-bit booleans: -1 true, 0 false
 constexpr int16_t kFalse = 0;
 
 // The client area plus the menu bar and a nominal frame, before the window is first shown.
@@ -26,11 +26,11 @@ struct TopForm {
     std::string Name = "Top";
     std::string Caption = "MP3音楽再生";
     float ClientWidth = 9135, ClientHeight = 8775;
-    float ScreenLeft = 1905, ScreenTop = 2490; // client area's corner on the screen
-    float Width = ClientWidth + kOuterExtraWidth;    // outer size read by the load step
+    float ScreenLeft = 1905, ScreenTop = 2490;    // client area's corner on the screen
+    float Width = ClientWidth + kOuterExtraWidth; // outer size read by the load step
     float Height = ClientHeight + kOuterExtraHeight;
     Rgb BackColor{0, 64, 0};
-    Font Font;
+    FontSpec Font;
 
     // Widgets outside the playlist.
     Control Label1, Label2, Text1;
@@ -80,9 +80,9 @@ struct TopForm {
 };
 
 template <typename F> void TopForm::forEachControl(F&& f) {
-    for (Control* c : {&MusicStart, &MusicStop, &FileReset, &LeftSide, &RightSide, &MusicPause,
-                       &MusicFoward, &MusicBack, &RepeatOption[0], &RepeatOption[1],
-                       &RepeatOption[2], &FileAdd, &Sakujo})
+    for (Control* c :
+         {&MusicStart, &MusicStop, &FileReset, &LeftSide, &RightSide, &MusicPause, &MusicFoward,
+          &MusicBack, &RepeatOption[0], &RepeatOption[1], &RepeatOption[2], &FileAdd, &Sakujo})
         f(*c);
     for (Control& c : SakujoCheck)
         f(c);

@@ -1,0 +1,34 @@
+#pragma once
+// Everything the commands work on: the main window's model, the program-wide variables,
+// the decoder library and the toolkit services.
+
+#include "decoder/vbmp3_binding.h"
+#include "ui/top_form.h"
+#include "ui/ui_services.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zt4 {
+
+struct App {
+    App(Vbmp3Binding& library, UiServices& services) : lib(library), ui(services) {}
+
+    TopForm Top;
+
+    // Program-wide variables.
+    int16_t CurrentTrack = 0;     // slot that plays or plays next
+    int16_t TrackCount = 0;       // filled slots, 0..20; they are 0..TrackCount-1
+    int16_t NextTrackPending = 0; // 1: the next Timer1 tick starts slot CurrentTrack
+    std::string FaqBody;          // FAQ.txt, each line preceded by CR LF
+
+    // The slot a Timer1 tick last failed to open, so that its retries do not repeat the
+    // message; -1 when none.
+    int16_t Timer1FailedSlot = -1;
+
+    Vbmp3Binding& lib;
+    UiServices& ui;
+    bool Ended = false; // set by the shut-down; no handler runs afterwards
+};
+
+} // namespace zt4

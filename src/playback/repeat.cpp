@@ -1,0 +1,169 @@
+#include "playback/repeat.h"
+
+#include "decoder/library_events.h"
+#include "playback/track_start.h"
+
+#include <string>
+
+namespace zt4 {
+
+namespace {
+
+const Rgb kSelectedMode{255, 185, 0};
+const Rgb kOtherMode{0, 230, 255};
+
+bool Selected(const TopForm& Top, int index) {
+    return Top.RepeatOption[index].Value != 0;
+}
+
+void AdvanceClock(TopForm& Top) {
+    Top.SecDigit[0] += 1;
+    if (Top.SecDigit[0] == 10) {
+        Top.SecDigit[1] += 1;
+        Top.SecDigit[0] = 0;
+    }
+    if (Top.SecDigit[1] == 6) {
+        Top.MinuteCount += 1;
+        Top.SecDigit[1] = 0;
+    }
+    Top.Labelsec[0].Caption = std::to_string(Top.SecDigit[0]);
+    Top.Labelsec[1].Caption = std::to_string(Top.SecDigit[1]);
+    Top.Labelmin.Caption = std::to_string(Top.MinuteCount);
+}
+
+// A repeat that could not open its slot ends as a failed Start does: the slot stays the
+// current one, Stop and Start work as usual, and RepeatTimer does not try again.
+void RepeatFailed(App& a) {
+    TopForm& Top = a.Top;
+    Top.RepeatTimer.Enabled = false;
+    Top.Timer1.Enabled = true;
+    Top.MusicBackTimer.Enabled = true;
+    Top.MusicStart.Enabled = false;
+    Top.MusicPause.Enabled = true;
+    a.NextTrackPending = 0;
+    ResetClock(a, -1);
+}
+
+// Steps shared by repeat-one and repeat-all once their slot is open.
+void RepeatPlay(App& a) {
+    a.NextTrackPending = 0;
+    StartPlayback(a);
+    ResetClock(a, 0);
+    a.Top.RepeatTimer.Enabled = false;
+}
+
+void EndOfList(App& a) {
+    TopForm& Top = a.Top;
+    a.lib.vbmp3_close();
+    Top.Label1.Caption = "終了！";
+    ClearMark(a, a.CurrentTrack - 1);
+    Top.MusicBackTimer.Enabled = false;
+    Top.MusicStart.Enabled = true;
+    Top.PlayState = 3;
+    a.CurrentTrack = 0;
+    Top.RepeatTimer.Enabled = false;
+}
+
+void RepeatOne(App& a) {
+    TopForm& Top = a.Top;
+    // Stop may have come between the end and this tick; there is then no slot to repeat.
+    if (a.CurrentTrack < 1) {
+        Top.RepeatTimer.Enabled = false;
+        return;
+    }
+    Top.MusicBackTimer.Enabled = true;
+    Top.BackTicks = 0;
+    ShowClockZero(a);
+    a.CurrentTrack -= 1;
+    if (!OpenSlot(a, a.CurrentTrack)) {
+        RepeatFailed(a);
+        return;
+    }
+    RepeatPlay(a);
+}
+
+void RepeatAll(App& a) {
+    TopForm& Top = a.Top;
+    Top.MusicBackTimer.Enabled = true;
+    Top.BackTicks = 0;
+    ShowClockZero(a);
+    ClearMark(a, a.CurrentTrack - 1);
+    ShowMark(a, 0);
+    a.CurrentTrack = 0;
+    if (!OpenSlot(a, 0)) {
+        RepeatFailed(a);
+        return;
+    }
+    RepeatPlay(a);
+}
+
+} // namespace
+
+extern "C" void PlaybackCallback(int32_t code, int32_t value) {
+    LibraryEvents::instance().post(code, value);
+}
+
+void PlaybackCallback_Steps(App& a, int32_t code) {
+    if (code != VBMP3_EVENT_END)
+        return;
+    a.CurrentTrack += 1;
+    if (a.CurrentTrack < a.TrackCount) {
+        if (Selected(a.Top, 1)) {
+            a.Top.RepeatTimer.Enabled = true;
+        } else {
+            a.NextTrackPending = 1;
+            a.Timer1FailedSlot = -1;
+        }
+    } else {
+        a.Top.RepeatTimer.Enabled = true;
+    }
+}
+
+void Timer1_Timer(App& a) {
+    TopForm& Top = a.Top;
+    if (Top.PlayState != 1)
+        return;
+    if (a.NextTrackPending == 1) {
+        ShowClockZero(a);
+        ResetClock(a, 0);
+        ClearMark(a, a.CurrentTrack - 1);
+        // The tick retries a slot that fails to open; the message is shown once for it.
+        const int16_t slot = a.CurrentTrack;
+        if (!OpenSlot(a, slot, a.Timer1FailedSlot != slot)) {
+            a.Timer1FailedSlot = slot;
+            return;
+        }
+        a.Timer1FailedSlot = -1;
+        ShowMark(a, a.CurrentTrack);
+        StartPlayback(a);
+        Top.MusicBackTimer.Enabled = true;
+        Top.BackTicks = 0;
+        a.NextTrackPending = 0;
+    }
+    AdvanceClock(Top);
+}
+
+void RepeatTimer_Timer(App& a) {
+    const TopForm& Top = a.Top;
+    if (Selected(Top, 2))
+        EndOfList(a);
+    else if (Selected(Top, 1))
+        RepeatOne(a);
+    else if (Selected(Top, 0))
+        RepeatAll(a);
+    else
+        a.Top.RepeatTimer.Enabled = false;
+}
+
+void RepeatOption_Click(App& a, int) {
+    TopForm& Top = a.Top;
+    for (int first = 0; first < 3; ++first) {
+        if (!Selected(Top, first))
+            continue;
+        for (int i = 0; i < 3; ++i)
+            Top.ROLabel[i].ForeColor = i == first ? kSelectedMode : kOtherMode;
+        return;
+    }
+}
+
+} // namespace zt4

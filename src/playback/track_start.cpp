@@ -1,0 +1,45 @@
+#include "playback/track_start.h"
+
+#include "playback/repeat.h"
+
+namespace zt4 {
+
+bool OpenSlot(App& a, int slot, bool tell) {
+    vbmp3_fileinfo info{};
+    const bool filled = slot >= 0 && slot < a.TrackCount && !a.Top.TrackPath[slot].empty();
+    if (!filled || !Vbmp3Binding::opened(a.lib.vbmp3_open(a.Top.TrackPath[slot], info))) {
+        if (tell)
+            a.ui.MsgBox("ファイルを開けませんでした。");
+        return false;
+    }
+    return true;
+}
+
+void StartPlayback(App& a) {
+    a.lib.vbmp3_callback(PlaybackCallback);
+    a.lib.vbmp3_play();
+}
+
+void ShowMark(App& a, int slot) {
+    for (int i = 0; i < kRows; ++i)
+        a.Top.Startm[i].Caption = i == slot ? "●" : "";
+}
+
+void ClearMark(App& a, int slot) {
+    if (slot >= 0 && slot < kRows)
+        a.Top.Startm[slot].Caption = "";
+}
+
+void ShowClockZero(App& a) {
+    a.Top.Labelmin.Caption = "0";
+    a.Top.Labelsec[0].Caption = "0";
+    a.Top.Labelsec[1].Caption = "0";
+}
+
+void ResetClock(App& a, int16_t units) {
+    a.Top.SecDigit[0] = units;
+    a.Top.SecDigit[1] = 0;
+    a.Top.MinuteCount = 0;
+}
+
+} // namespace zt4

@@ -1,0 +1,25 @@
+#pragma once
+// The steps every command shares to open a slot, play it and show it.
+
+#include "app/app.h"
+
+namespace zt4 {
+
+// Opens TrackPath(slot) with the library. On failure shows "ファイルを開けませんでした。"
+// (unless `tell` is false) and returns false; a slot outside the filled ones fails without
+// asking the library.
+bool OpenSlot(App& a, int slot, bool tell = true);
+// Registers the end-of-track callback, then plays the opened file.
+void StartPlayback(App& a);
+
+// The play mark: "●" on one slot; showing it on a slot takes it off any other.
+void ShowMark(App& a, int slot);
+void ClearMark(App& a, int slot);
+
+// The three clock labels show 0.
+void ShowClockZero(App& a);
+// The clock counters start again; the units start at -1 where the first Timer1 tick is
+// to show 0:00.
+void ResetClock(App& a, int16_t units);
+
+} // namespace zt4
