@@ -1,0 +1,127 @@
+#include "harness.h"
+
+#include "decoder/library_events.h"
+#include "fake_vbmp3/fake_vbmp3.h"
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace zt4::test {
+
+namespace {
+
+std::string MakeTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zt4-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
+std::string CurrentFolder() {
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "/";
+}
+
+} // namespace
+
+void TestUi::ShowOpen(CommonDialog& dialog) {
+    filtersSeen.push_back(dialog.Filter);
+    if (dialogAnswers.empty())
+        return;
+    if (!dialogAnswers.front().empty())
+        dialog.FileName = dialogAnswers.front();
+    dialogAnswers.pop_front();
+}
+
+Harness::Harness(const std::string& dir)
+    : folder(dir.empty() ? MakeTempFolder() : dir), lib(FAKE_VBMP3_PATH), app(lib, ui),
+      Top(app.Top), dispatcher(app, [this] { return now; }) {
+    ownFolder_ = dir.empty();
+    oldFolder_ = CurrentFolder();
+    if (chdir(folder.c_str()) != 0)
+        throw std::runtime_error("cannot enter " + folder);
+    reinterpret_cast<fake_reset_fn>(lib.symbol("fake_reset"))();
+    LibraryEvents::instance().attach(&lib, nullptr);
+    run(Form_Load);
+}
+
+Harness::~Harness() {
+    LibraryEvents::instance().detach();
+    if (chdir(oldFolder_.c_str()) != 0)
+        std::abort();
+    if (ownFolder_) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
+
+void Harness::run(const std::function<void(App&)>& handler) {
+    dispatcher.run([this, handler] { handler(app); });
+}
+
+void Harness::advance(int64_t ms) {
+    const int64_t target = now + ms;
+    for (;;) {
+        dispatcher.pump();
+        const int64_t due = dispatcher.nextDue();
+        if (due < 0 || due > target)
+            break;
+        now = due > now ? due : now;
+    }
+    now = target;
+    dispatcher.pump();
+}
+
+void Harness::endOfTrack(int32_t code) {
+    reinterpret_cast<fake_fire_callback_fn>(lib.symbol("fake_fire_callback"))(code, 0);
+    dispatcher.pump();
+}
+
+void Harness::addTracks(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        ui.dialogAnswers.push_back(pathOf(name));
+        run(AddTrack);
+    }
+}
+
+std::vector<std::string> Harness::calls() const {
+    const char* text =
+        reinterpret_cast<fake_calls_fn>(const_cast<Vbmp3Binding&>(lib).symbol("fake_calls"))();
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void Harness::clearCalls() {
+    reinterpret_cast<fake_clear_calls_fn>(lib.symbol("fake_clear_calls"))();
+}
+
+void Harness::failNextOpen() {
+    reinterpret_cast<fake_fail_next_open_fn>(lib.symbol("fake_fail_next_open"))();
+}
+
+void Harness::failPathsContaining(const std::string& part) {
+    reinterpret_cast<fake_fail_paths_containing_fn>(lib.symbol("fake_fail_paths_containing"))(
+        part.c_str());
+}
+
+int Harness::markedSlot() const {
+    int found = -1;
+    for (int i = 0; i < kRows; ++i) {
+        if (Top.Startm[i].Caption == "●")
+            found = found == -1 ? i : -2;
+    }
+    return found;
+}
+
+std::string Harness::clock() const {
+    return Top.Labelmin.Caption + ":" + Top.Labelsec[1].Caption + Top.Labelsec[0].Caption;
+}
+
+} // namespace zt4::test

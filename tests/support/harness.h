@@ -1,0 +1,82 @@
+#pragma once
+// The player's logic with everything around it made controllable: the recording fake
+// library (loaded through the real binding), a virtual clock, and answers for the
+// message boxes and the open-file dialog.
+
+#include "app/app.h"
+#include "app/dispatcher.h"
+#include "app/handlers.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zt4::test {
+
+class TestUi : public UiServices {
+  public:
+    void MsgBox(const std::string& text) override {
+        messages.push_back(text);
+        if (duringMessage)
+            duringMessage();
+    }
+    void ShowOpen(CommonDialog& dialog) override;
+    void ShowFaq(const std::string& text) override { faqShown.push_back(text); }
+    void ShowAbout() override { ++aboutShown; }
+    void EndProgram() override { ++ended; }
+
+    std::vector<std::string> messages;     // every message box, in order
+    std::deque<std::string> dialogAnswers; // what the next dialogs return ("" = cancel)
+    std::vector<std::string> filtersSeen;  // the filter of each dialog shown
+    std::vector<std::string> faqShown;
+    int aboutShown = 0;
+    int ended = 0;
+    // Runs inside a message box, as a user's action would while it is open.
+    std::function<void()> duringMessage;
+};
+
+class Harness {
+  public:
+    // Starts the program (Form_Load) with `folder` as the current folder, "" for a fresh
+    // empty temporary one.
+    explicit Harness(const std::string& folder = "");
+    ~Harness();
+
+    // Runs a handler through the dispatcher, as a click would.
+    void run(const std::function<void(App&)>& handler);
+    // Moves the virtual clock on, firing every timer tick due on the way.
+    void advance(int64_t ms);
+    // The library reports the end of the playing file (code 4 unless told otherwise).
+    void endOfTrack(int32_t code = 4);
+
+    // Adds tracks through the add command: "<folder>/<name>" for each name.
+    void addTracks(const std::vector<std::string>& names);
+    std::string pathOf(const std::string& name) const { return folder + "/" + name; }
+
+    // The library calls since the last clearCalls().
+    std::vector<std::string> calls() const;
+    void clearCalls();
+    void failNextOpen();
+    void failPathsContaining(const std::string& part);
+
+    // The index of the slot that shows "●", -1 for none, -2 for more than one.
+    int markedSlot() const;
+    // "m:ss" as the clock labels show it.
+    std::string clock() const;
+
+    std::string folder;
+    Vbmp3Binding lib;
+    TestUi ui;
+    App app;
+    TopForm& Top;
+    int64_t now = 0;
+    Dispatcher dispatcher;
+
+  private:
+    std::string oldFolder_;
+    bool ownFolder_ = false;
+};
+
+} // namespace zt4::test
