@@ -1,0 +1,138 @@
+#include "ui/qt/help_windows.h"
+
+#include "ui/faq_form.h"
+#include "ui/qt/look.h"
+#include "ui/qt/pictures.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+namespace zt4::qt {
+
+namespace {
+
+// A title bar with a close button only: no minimise or maximise button.
+constexpr Qt::WindowFlags kHelpWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
+                                             Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                             Qt::WindowCloseButtonHint;
+
+// The Windows virtual-key code of a key, as the FAQ's key filter knows them.
+int16_t virtualKeyCode(int key) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        break;
+    }
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return static_cast<int16_t>(key); // Qt uses the same codes for these
+    return 255;                           // a key without a code of its own here
+}
+
+} // namespace
+
+FaqWindow::FaqWindow() : text_(new QPlainTextEdit(this)) {
+    setObjectName(FaqForm::kName);
+    setAccessibleDescription(objectName());
+    setWindowTitle(FaqForm::kCaption);
+    setWindowIcon(windowIcon());
+    setWindowFlags(kHelpWindowFlags);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    text_->setObjectName("FText1");
+    text_->setAccessibleDescription(text_->objectName());
+    text_->setReadOnly(true);
+    // Read-only, yet the caret still shows and the arrow keys move it through the text.
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setFont(toQFont(FontSpec{"ＭＳ Ｐゴシック", 9, 400}));
+    text_->installEventFilter(this);
+    resize(pixels(FaqForm::kClientWidth), pixels(FaqForm::kClientHeight));
+}
+
+void FaqWindow::showText(const std::string& text) {
+    QString body = toQString(text);
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text_->setPlainText(body);
+    text_->moveCursor(QTextCursor::Start);
+    text_->verticalScrollBar()->setValue(0);
+    show();
+    raise();
+    activateWindow();
+}
+
+void FaqWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The form's resize rule works on the outer size, whose border and title bar it takes
+    // as 100 × 400 twips; Qt gives the client area, so add those back in.
+    const FaqForm::Rect r = FaqForm::Form_Resize(float(width() * kTwipsPerPixel + 100),
+                                                 float(height() * kTwipsPerPixel + 400));
+    text_->setGeometry(pixelRect(r.Left, r.Top, r.Width, r.Height));
+}
+
+bool FaqWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != text_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    int16_t code = virtualKeyCode(key->key());
+    FaqForm::FText1_KeyDown(code);
+    if (code != 0 && !key->text().isEmpty()) {
+        int16_t typed = static_cast<int16_t>(key->text().at(0).unicode());
+        FaqForm::FText1_KeyPress(typed);
+        code = typed;
+    }
+    return code == 0; // a cancelled key never reaches the text
+}
+
+AboutWindow::AboutWindow(const AboutForm& form) {
+    setObjectName(toQString(form.Name));
+    setAccessibleDescription(objectName());
+    setWindowTitle(toQString(form.Caption));
+    setWindowIcon(windowIcon());
+    setWindowFlags(kHelpWindowFlags);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(pixels(form.ClientWidth), pixels(form.ClientHeight));
+    for (const Control& c : form.Label1) {
+        auto* label = new QLabel(toQString(c.Caption), this);
+        label->setObjectName(toQString(c.Name));
+        label->setAccessibleDescription(label->objectName());
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setGeometry(pixelRect(c));
+        label->setFont(toQFont(c.Font));
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, toQColor(c.ForeColor));
+        label->setPalette(pal);
+    }
+}
+
+} // namespace zt4::qt

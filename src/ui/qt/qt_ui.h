@@ -1,0 +1,52 @@
+#pragma once
+// The toolkit services the commands call, done with Qt: message box, open-file dialog, the
+// help windows and the end of the program.
+
+#include "ui/about_form.h"
+#include "ui/qt/help_windows.h"
+#include "ui/ui_services.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+namespace zt4::qt {
+
+// The Windows filter "description|pattern[|description|pattern…]" as Qt name filters.
+// Each pattern is listed in every letter case, since Qt matches names case-sensitively here.
+QString qtNameFilters(const std::string& filter);
+
+class QtUi : public UiServices {
+  public:
+    QtUi();
+    ~QtUi() override;
+    QtUi(const QtUi&) = delete;
+    QtUi& operator=(const QtUi&) = delete;
+
+    // The window the modal boxes belong to, hidden at the end of the program.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
+
+    void MsgBox(const std::string& text) override;
+    void ShowOpen(CommonDialog& dialog) override;
+    void ShowFaq(const std::string& text) override;
+    void ShowAbout() override;
+    void EndProgram() override;
+
+    FaqWindow* faqWindow() const { return faq_; }
+    AboutWindow* aboutWindow() const { return about_; }
+
+    // The real modal boxes and the end of the event loop by default; tests answer the
+    // boxes in their place and keep their event loop.
+    std::function<void(const QString& text)> messageBox;
+    std::function<QString(const QString& nameFilters)> openFile; // "" when cancelled
+    std::function<void()> quit;
+
+  private:
+    AboutForm aboutForm_;
+    QPointer<QWidget> mainWindow_;
+    QPointer<FaqWindow> faq_;
+    QPointer<AboutWindow> about_;
+};
+
+} // namespace zt4::qt
