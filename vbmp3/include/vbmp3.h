@@ -1,9 +1,23 @@
 /* libvbmp3: plays one MP3 file at a time through the system's audio server.
  *
- * Threading: every function is called from one thread, the caller's (the player calls
- * them all from its UI thread). Playback runs on one thread of the library's own, which
- * alone owns the decoder and the audio output. The end-of-file callback is entered on that
- * thread.
+ * Threading: the player calls every function from one thread, its UI thread. Playback runs
+ * on one thread of the library's own, which alone owns the decoder and the audio output.
+ * The end-of-file callback is entered on that thread, and it may call any function of this
+ * library from there (vbmp3_close, vbmp3_open, vbmp3_play, ...) without deadlock. vbmp3_open,
+ * vbmp3_play, vbmp3_close and vbmp3_free wait for a callback that is running on the playback
+ * thread to return, so the callback must not wait for the thread that calls them.
+ *
+ * Output: the environment variable VBMP3_OUTPUT, read at each vbmp3_play, names it as
+ * "driver[:device]" in libout123's terms ("pulse", "alsa:hw:0", "wav:/tmp/out.wav",
+ * "raw:/tmp/out.pcm", "test") or "null" for silence paced in real time. Unset, the library
+ * tries PulseAudio (which PipeWire also serves), then ALSA. With no usable device it plays
+ * silently in real time, so commands and the end of file still work, and says so once on
+ * standard error; it keeps trying the device and uses it as soon as it is back. The file
+ * outputs ("wav", "raw", "test") are written as fast as the decoder runs.
+ *
+ * Latency: pause and volume changes are heard after what the device holds, about 0.1 s.
+ * libout123's PulseAudio output takes no buffer size, so vbmp3_init sets PULSE_LATENCY_MSEC
+ * to 100 in the process environment unless it is already set.
  *
  * Every function returns a 32-bit integer, non-zero for success. */
 #ifndef VBMP3_H
@@ -21,41 +35,56 @@ extern "C" {
 #define VBMP3_API
 #endif
 
-/* What vbmp3_open learns of a file. Text fields are always NUL-terminated, cut to fit. */
+/* What vbmp3_open learns of a file: 272 bytes, fields at offsets 0, 128, 256, 260, 264, 268.
+ * Text fields are always NUL-terminated, cut to fit on a UTF-8 character boundary. */
 typedef struct vbmp3_fileinfo {
-    char title[128];     /* from the ID3v2/ID3v1 tag, UTF-8; "" when there is none */
+    char title[128];     /* from the ID3v2 tag, else the ID3v1 tag (read as Latin-1 unless it
+                            is valid UTF-8); UTF-8; "" when there is none */
     char artist[128];    /* likewise */
-    int32_t sample_rate; /* Hz, of the first frame */
-    int32_t channels;    /* 1 or 2 */
-    int32_t bitrate;     /* kbit/s; the average one for a variable bit rate */
-    int32_t length_ms;   /* estimated playing time in milliseconds; 0 when unknown */
+    int32_t sample_rate; /* Hz, of the first frame; playback runs at this rate */
+    int32_t channels;    /* 1 or 2, of the first frame; mono plays as two equal channels */
+    int32_t bitrate;     /* kbit/s: the header's for a constant bit rate, else the average
+                            over the file (free format, VBR, ABR) */
+    int32_t length_ms;   /* playing time in milliseconds: exact (gapless) when the file has a
+                            Xing/Info or VBRI header, else estimated from the file's size and
+                            its first frame, since the file is not scanned to keep opening
+                            fast; 0 when unknown. Playback never stops by it: a file ends
+                            where its data ends. */
 } vbmp3_fileinfo;
 
 #define VBMP3_EVENT_END 4 /* the opened file has been played to its end */
 
-/* Called on the playback thread with an event code and a second value (unused, 0). */
+/* Called on the playback thread with an event code and a second value (unused, 0). Only
+ * VBMP3_EVENT_END is sent: once per vbmp3_play that reaches the end, after the device has
+ * played the last sample out. */
 typedef void (*vbmp3_callback_fn)(int32_t event, int32_t value);
 
-/* Prepares the library; calling it again is harmless. */
+/* Prepares the library (starts the playback thread); calling it again is harmless. The other
+ * functions also prepare it on first use. */
 VBMP3_API int32_t vbmp3_init(void);
-/* Releases what vbmp3_init prepared, closing any open file first. */
+/* Releases what vbmp3_init prepared, closing any open file first and ending the thread. */
 VBMP3_API int32_t vbmp3_free(void);
 /* Opens a file (the path as the file system's bytes) and fills *info (may be NULL).
- * Replaces a file that is open or playing: that one stops and never calls back again.
- * Returns 0 for a missing, unreadable or empty file, a directory, or a file without a
- * decodable MPEG audio frame. */
+ * Replaces a file that is open or playing: that one stops and never calls back again, even
+ * when the new file cannot be opened. Returns 0 for a missing, unreadable or empty file, a
+ * directory, or a file without a decodable MPEG audio frame. The file stays open until it is
+ * replaced or closed, so it plays even if it is deleted meanwhile; a file cut short while
+ * it plays ends where its data ends. */
 VBMP3_API int32_t vbmp3_open(const char* path, vbmp3_fileinfo* info);
 /* Registers the procedure to call when the opened file ends (NULL for none). */
 VBMP3_API int32_t vbmp3_callback(vbmp3_callback_fn fn);
-/* Starts playing the opened file from its beginning. */
+/* Starts playing the opened file from its beginning, also while it plays or after its end.
+ * The end event of an earlier play of it no longer comes. Returns 0 when no file is open. */
 VBMP3_API int32_t vbmp3_play(void);
-/* Holds playback where it is. */
+/* Holds playback where it is. Returns 0 when nothing is playing. */
 VBMP3_API int32_t vbmp3_pause(void);
-/* Continues held playback from the same sample. */
+/* Continues held playback from the same sample. Returns 0 when nothing is held. */
 VBMP3_API int32_t vbmp3_restart(void);
 /* Stops playback and closes the file; safe when nothing is open. No callback follows. */
 VBMP3_API int32_t vbmp3_close(void);
-/* Sets the volume of the left and right channels, each 0 (silence) to 100 (full). */
+/* Sets the volume of the left and right channels, each 0 (silence) to 100 (full; values
+ * outside are clamped). The scale is linear in decibels: 100 is 0 dB, each step 45/99 dB,
+ * so 1 is -45 dB; 0 is true silence. It applies to playback now and later. */
 VBMP3_API int32_t vbmp3_setVolume(int32_t left, int32_t right);
 
 #ifdef __cplusplus

@@ -1,0 +1,272 @@
+#include "engine.h"
+
+#include "decoder.h"
+#include "output.h"
+#include "volume.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+namespace vbmp3 {
+
+namespace {
+
+// Blocks of about 20 ms: a pause, a volume change or a new command takes effect within one
+// block plus what the device holds.
+size_t block_bytes(long rate) {
+    return static_cast<size_t>(std::max(rate / 50, 256L)) * 4;
+}
+
+StereoGain gain_of(uint32_t packed) {
+    return {gain_for_level(static_cast<int32_t>(packed & 0xffffu)),
+            gain_for_level(static_cast<int32_t>(packed >> 16))};
+}
+
+void limit_pulse_latency() {
+    static std::once_flag once;
+    std::call_once(once, [] { setenv("PULSE_LATENCY_MSEC", "100", 0); });
+}
+
+} // namespace
+
+Engine& Engine::instance() {
+    static Engine* const engine = new Engine;
+    return *engine;
+}
+
+void Engine::start_thread_locked(std::unique_lock<std::mutex>& lock) {
+    const bool on_thread = std::this_thread::get_id() == thread_id_;
+    if (quit_ && on_thread) {
+        // vbmp3_free then vbmp3_init from inside the callback: the thread simply goes on.
+        quit_ = false;
+        return;
+    }
+    if (thread_.joinable() && !quit_) {
+        return;
+    }
+    if (thread_.joinable()) {
+        // A thread told to quit from inside its own callback, not yet joined.
+        std::thread old = std::move(thread_);
+        lock.unlock();
+        old.join();
+        lock.lock();
+        if (thread_.joinable()) {
+            return;
+        }
+    }
+    quit_ = false;
+    thread_ = std::thread([this] { run(); });
+    thread_id_ = thread_.get_id();
+}
+
+void Engine::end_play_locked() {
+    ++play_id_;
+    play_requested_ = false;
+    playing_ = false;
+    paused_ = false;
+    wake_.notify_all();
+}
+
+void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
+    // On the playback thread the callback is the caller itself, and returns after this.
+    if (std::this_thread::get_id() != thread_id_) {
+        callback_done_.wait(lock, [this] { return !in_callback_; });
+    }
+}
+
+bool Engine::init() {
+    limit_pulse_latency();
+    std::unique_lock lock(mutex_);
+    start_thread_locked(lock);
+    return true;
+}
+
+void Engine::free() {
+    std::unique_lock lock(mutex_);
+    track_.reset();
+    end_play_locked();
+    quit_ = true;
+    wake_.notify_all();
+    if (std::this_thread::get_id() == thread_id_ || !thread_.joinable()) {
+        return;
+    }
+    std::thread old = std::move(thread_);
+    lock.unlock();
+    old.join();
+}
+
+bool Engine::open(const char* path, vbmp3_fileinfo* info) {
+    // Probed before the old file stops, so that it plays on meanwhile.
+    std::shared_ptr<const Track> track = probe_file(path, info);
+    const bool opened = track != nullptr;
+    std::unique_lock lock(mutex_);
+    end_play_locked();
+    // The old track is let go after the lock: closing its file need not hold anyone up.
+    std::shared_ptr<const Track> old = std::exchange(track_, std::move(track));
+    wait_for_callback_locked(lock);
+    lock.unlock();
+    return opened;
+}
+
+void Engine::set_callback(vbmp3_callback_fn fn) {
+    std::lock_guard lock(mutex_);
+    callback_ = fn;
+}
+
+bool Engine::play() {
+    limit_pulse_latency();
+    const char* spec = std::getenv("VBMP3_OUTPUT");
+    std::unique_lock lock(mutex_);
+    if (!track_) {
+        return false;
+    }
+    start_thread_locked(lock);
+    end_play_locked();
+    output_spec_ = spec ? spec : "";
+    play_requested_ = true;
+    playing_ = true;
+    wait_for_callback_locked(lock);
+    return true;
+}
+
+bool Engine::pause() {
+    std::lock_guard lock(mutex_);
+    if (!playing_ || paused_) {
+        return false;
+    }
+    paused_ = true;
+    wake_.notify_all();
+    return true;
+}
+
+bool Engine::restart() {
+    std::lock_guard lock(mutex_);
+    if (!paused_) {
+        return false;
+    }
+    paused_ = false;
+    wake_.notify_all();
+    return true;
+}
+
+void Engine::close() {
+    std::unique_lock lock(mutex_);
+    end_play_locked();
+    std::shared_ptr<const Track> old = std::move(track_);
+    wait_for_callback_locked(lock);
+    lock.unlock();
+}
+
+void Engine::set_volume(int32_t left, int32_t right) {
+    const auto l = static_cast<uint32_t>(std::clamp<int32_t>(left, 0, 100));
+    const auto r = static_cast<uint32_t>(std::clamp<int32_t>(right, 0, 100));
+    volume_.store(l | (r << 16), std::memory_order_relaxed);
+}
+
+void Engine::run() {
+    Output out;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return quit_ || play_requested_; });
+        if (quit_) {
+            return;
+        }
+        play_requested_ = false;
+        const uint64_t play_id = play_id_;
+        const std::shared_ptr<const Track> track = track_;
+        const std::string spec = output_spec_;
+        lock.unlock();
+        const bool ended = play_track(*track, spec, play_id, out);
+        lock.lock();
+        if (!ended || !current(play_id)) {
+            continue;
+        }
+        playing_ = false;
+        paused_ = false;
+        const vbmp3_callback_fn fn = callback_;
+        if (fn) {
+            in_callback_ = true;
+            lock.unlock();
+            fn(VBMP3_EVENT_END, 0);
+            lock.lock();
+            in_callback_ = false;
+            callback_done_.notify_all();
+        }
+    }
+}
+
+bool Engine::play_track(const Track& track, const std::string& spec, uint64_t play_id,
+                        Output& out) {
+    const Decoder mh = make_decoder(track.rate());
+    if (!mh || !open_decoder(mh.get(), track.fd())) {
+        // Unreadable now (gone, or out of memory): the track is over.
+        return true;
+    }
+    out.start(spec, track.rate());
+    std::vector<unsigned char> block(block_bytes(track.rate()));
+    StereoGain gain = gain_of(volume_.load(std::memory_order_relaxed));
+    int errors = 0;
+    bool at_end = false;
+    for (;;) {
+        if (!hold_while_paused(play_id, out)) {
+            out.abort();
+            return false;
+        }
+        if (out.silent() && std::chrono::steady_clock::now() < out.due()) {
+            sleep_until(play_id, out.due());
+            continue;
+        }
+        if (at_end) {
+            break;
+        }
+        out.retry();
+        size_t done = 0;
+        const int r = mpg123_read(mh.get(), block.data(), block.size(), &done);
+        if (done > 0) {
+            const StereoGain target = gain_of(volume_.load(std::memory_order_relaxed));
+            apply_gain(reinterpret_cast<int16_t*>(block.data()), done / 4, gain, target);
+            gain = target;
+            out.play(block.data(), done);
+        }
+        // The end is where the data ends, whatever a header said of the length. A read that
+        // gives nothing counts as a failure too, so that no stream can keep this loop busy.
+        if (r == MPG123_DONE) {
+            at_end = true;
+        } else if (r == MPG123_OK && done > 0) {
+            errors = 0;
+        } else if (r != MPG123_NEW_FORMAT) {
+            at_end = ++errors >= kMaxErrorsInRow;
+        }
+    }
+    out.finish();
+    return true;
+}
+
+bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
+    std::unique_lock lock(mutex_);
+    if (!current(play_id)) {
+        return false;
+    }
+    if (!paused_) {
+        return true;
+    }
+    lock.unlock();
+    out.pause();
+    lock.lock();
+    wake_.wait(lock, [&] { return !current(play_id) || !paused_; });
+    if (!current(play_id)) {
+        return false;
+    }
+    lock.unlock();
+    out.resume();
+    return true;
+}
+
+void Engine::sleep_until(uint64_t play_id, std::chrono::steady_clock::time_point t) {
+    std::unique_lock lock(mutex_);
+    wake_.wait_until(lock, t, [&] { return !current(play_id) || paused_; });
+}
+
+} // namespace vbmp3

@@ -1,0 +1,80 @@
+// The player engine behind the C functions: shared state, and the playback thread.
+#pragma once
+
+#include "probe.h"
+#include "vbmp3.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace vbmp3 {
+
+class Output;
+
+class Engine {
+  public:
+    // The one engine of the process. It is never destroyed, so that a playback thread still
+    // running at exit finds it intact and no joinable std::thread is ever destroyed.
+    static Engine& instance();
+
+    bool init();
+    void free();
+    bool open(const char* path, vbmp3_fileinfo* info);
+    void set_callback(vbmp3_callback_fn fn);
+    bool play();
+    bool pause();
+    bool restart();
+    void close();
+    void set_volume(int32_t left, int32_t right);
+
+  private:
+    Engine() = default;
+
+    // Callers hold mutex_ for these.
+    void start_thread_locked(std::unique_lock<std::mutex>& lock);
+    void end_play_locked();
+    void wait_for_callback_locked(std::unique_lock<std::mutex>& lock);
+
+    // The playback thread.
+    void run();
+    // Plays one track to its end (true) or until a command ends this play (false).
+    bool play_track(const Track& track, const std::string& spec, uint64_t play_id, Output& out);
+    // Holds while paused. False once this play has been ended.
+    bool hold_while_paused(uint64_t play_id, Output& out);
+    // Sleeps until `t`, or less when a command comes.
+    void sleep_until(uint64_t play_id, std::chrono::steady_clock::time_point t);
+    bool current(uint64_t play_id) const { return play_id == play_id_ && !quit_; }
+
+    std::mutex mutex_;
+    // The playback thread waits on it for commands.
+    std::condition_variable wake_;
+    // Callers wait on it for a running callback to return.
+    std::condition_variable callback_done_;
+
+    // Everything below up to volume_ is guarded by mutex_.
+    std::thread thread_;
+    std::thread::id thread_id_;
+    bool quit_ = false;
+    // Counts every open, play, close and free. A play goes on only while this still has the
+    // value it had at its start; an end event is sent only then. That is what stops an old
+    // play's event once a call that replaces it has returned.
+    uint64_t play_id_ = 0;
+    std::shared_ptr<const Track> track_;
+    // VBMP3_OUTPUT as it was at vbmp3_play.
+    std::string output_spec_;
+    bool play_requested_ = false; // vbmp3_play not yet taken up by the thread
+    bool playing_ = false;        // from vbmp3_play until the end, or open/close
+    bool paused_ = false;
+    bool in_callback_ = false;
+    vbmp3_callback_fn callback_ = nullptr;
+
+    // Left level in the low 16 bits, right in the high; read once per block.
+    std::atomic<uint32_t> volume_{100u | (100u << 16)};
+};
+
+} // namespace vbmp3

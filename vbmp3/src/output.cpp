@@ -1,0 +1,160 @@
+#include "output.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <out123.h>
+
+namespace vbmp3 {
+
+namespace {
+
+constexpr int kFrameBytes = 4; // 16-bit stereo
+constexpr auto kRetryInterval = std::chrono::milliseconds(300);
+// Small, so that pause and volume are heard soon. Drivers that take a size honour it (ALSA).
+constexpr double kDeviceBufferSeconds = 0.1;
+// Named explicitly: left to itself libout123 may try JACK first.
+constexpr const char* kDefaultDrivers = "pulse,alsa";
+
+std::atomic<bool> g_told_silent{false};
+
+void tell_silent_once() {
+    if (!g_told_silent.exchange(true)) {
+        std::fputs("libvbmp3: no audio output device could be opened; playing silently\n", stderr);
+    }
+}
+
+} // namespace
+
+Output::~Output() {
+    close_device();
+    out123_del(ao_);
+}
+
+void Output::start(const std::string& spec, long rate) {
+    if (!spec_parsed_ || spec != spec_) {
+        close_device();
+        spec_ = spec;
+        spec_parsed_ = true;
+        null_ = spec == "null";
+        const size_t colon = spec.find(':');
+        driver_ = spec.empty() ? kDefaultDrivers : spec.substr(0, colon);
+        device_ = colon == std::string::npos ? "" : spec.substr(colon + 1);
+    }
+    rate_ = rate;
+    due_ = Clock::now();
+    if (null_) {
+        return;
+    }
+    if (!open_device()) {
+        go_silent();
+    }
+}
+
+bool Output::open_device() {
+    if (!ao_) {
+        ao_ = out123_new();
+        if (!ao_) {
+            return false;
+        }
+        out123_param_int(ao_, OUT123_ADD_FLAGS, OUT123_QUIET);
+        out123_param_float(ao_, OUT123_DEVICEBUFFER, kDeviceBufferSeconds);
+        out123_param_string(ao_, OUT123_NAME, "zt4");
+    }
+    if (!opened_) {
+        if (out123_open(ao_, driver_.c_str(), device_.empty() ? nullptr : device_.c_str()) != 0) {
+            return false;
+        }
+        opened_ = true;
+    }
+    if (out123_start(ao_, rate_, 2, MPG123_ENC_SIGNED_16) != 0) {
+        // Unload the driver too, so that the next try starts afresh (a restarted server).
+        close_device();
+        return false;
+    }
+    started_ = true;
+    return true;
+}
+
+void Output::close_device() {
+    if (opened_) {
+        out123_drop(ao_);
+        out123_close(ao_);
+    }
+    opened_ = false;
+    started_ = false;
+}
+
+void Output::go_silent() {
+    tell_silent_once();
+    started_ = false;
+    due_ = std::max(due_, Clock::now());
+    retry_at_ = Clock::now() + kRetryInterval;
+}
+
+void Output::play(unsigned char* pcm, size_t bytes) {
+    if (started_) {
+        size_t done = out123_play(ao_, pcm, bytes);
+        if (done == bytes) {
+            return;
+        }
+        // The device failed (server restarted, device unplugged): reopen it at once and
+        // go on from the frame it did not take.
+        close_device();
+        done -= done % kFrameBytes;
+        pcm += done;
+        bytes -= done;
+        if (open_device() && out123_play(ao_, pcm, bytes) == bytes) {
+            return;
+        }
+        close_device();
+        go_silent();
+    }
+    // Silent: the block takes its playing time, counted from when the previous one ended.
+    const auto frames = static_cast<long long>(bytes / kFrameBytes);
+    due_ = std::max(due_, Clock::now()) +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+               static_cast<double>(frames) / static_cast<double>(rate_)));
+}
+
+void Output::retry() {
+    if (started_ || null_ || rate_ == 0 || Clock::now() < retry_at_) {
+        return;
+    }
+    if (!open_device()) {
+        retry_at_ = Clock::now() + kRetryInterval;
+    }
+}
+
+void Output::pause() {
+    if (started_) {
+        out123_pause(ao_);
+    }
+}
+
+void Output::resume() {
+    if (started_) {
+        out123_continue(ao_);
+    }
+    due_ = Clock::now();
+}
+
+void Output::finish() {
+    if (started_) {
+        out123_drain(ao_);
+        out123_stop(ao_);
+        started_ = false;
+    }
+    rate_ = 0;
+}
+
+void Output::abort() {
+    if (started_) {
+        out123_drop(ao_);
+        out123_stop(ao_);
+        started_ = false;
+    }
+    rate_ = 0;
+}
+
+} // namespace vbmp3

@@ -1,0 +1,194 @@
+#include "probe.h"
+
+#include "decoder.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vbmp3 {
+
+namespace {
+
+bool is_utf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const size_t len = c < 0x80           ? 1
+                           : (c >> 5) == 0x6  ? 2
+                           : (c >> 4) == 0xe  ? 3
+                           : (c >> 3) == 0x1e ? 4
+                                              : 0;
+        if (len == 0 || i + len > s.size()) {
+            return false;
+        }
+        for (size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xc0) != 0x80) {
+                return false;
+            }
+        }
+        i += len;
+    }
+    return true;
+}
+
+// An ID3v1 field: fixed width, padded with NULs or spaces, in no declared encoding. Taken
+// as UTF-8 when it is valid UTF-8, else as Latin-1, the common case.
+std::string id3v1_text(const char* field, size_t width) {
+    std::string_view raw(field, strnlen(field, width));
+    while (!raw.empty() && raw.back() == ' ') {
+        raw.remove_suffix(1);
+    }
+    if (is_utf8(raw)) {
+        return std::string(raw);
+    }
+    std::string out;
+    for (const char ch : raw) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xc0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3f));
+        }
+    }
+    return out;
+}
+
+std::string_view id3v2_text(const mpg123_string* s) {
+    return s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill) : std::string_view();
+}
+
+void fill_tags(mpg123_handle* mh, vbmp3_fileinfo& info) {
+    mpg123_id3v1* v1 = nullptr;
+    mpg123_id3v2* v2 = nullptr;
+    if (mpg123_id3(mh, &v1, &v2) != MPG123_OK) {
+        return;
+    }
+    std::string_view title = v2 ? id3v2_text(v2->title) : std::string_view();
+    std::string_view artist = v2 ? id3v2_text(v2->artist) : std::string_view();
+    std::string v1_title, v1_artist;
+    if (v1 && title.empty()) {
+        v1_title = id3v1_text(v1->title, sizeof v1->title);
+        title = v1_title;
+    }
+    if (v1 && artist.empty()) {
+        v1_artist = id3v1_text(v1->artist, sizeof v1->artist);
+        artist = v1_artist;
+    }
+    copy_text(info.title, title);
+    copy_text(info.artist, artist);
+}
+
+int32_t clamp_to_int32(double v) {
+    return static_cast<int32_t>(std::clamp(v, 0.0, static_cast<double>(INT32_MAX)));
+}
+
+void fill_format(mpg123_handle* mh, off_t file_size, vbmp3_fileinfo& info) {
+    mpg123_frameinfo fi{};
+    mpg123_info(mh, &fi);
+    info.sample_rate = static_cast<int32_t>(fi.rate);
+    info.channels = fi.mode == MPG123_M_MONO ? 1 : 2;
+    const off_t samples = mpg123_length(mh);
+    if (samples > 0 && fi.rate > 0) {
+        info.length_ms = clamp_to_int32(std::round(samples * 1000.0 / fi.rate));
+    }
+    if (fi.vbr == MPG123_CBR && fi.bitrate > 0) {
+        info.bitrate = fi.bitrate;
+    } else if (samples > 0 && fi.rate > 0) {
+        // Free format, VBR and ABR: the audio's bytes over its playing time.
+        const double seconds = static_cast<double>(samples) / fi.rate;
+        const off_t audio_bytes = file_size - std::max<off_t>(mpg123_framepos(mh), 0);
+        info.bitrate = clamp_to_int32(std::round(audio_bytes * 8.0 / seconds / 1000.0));
+    } else {
+        info.bitrate = fi.bitrate;
+    }
+}
+
+// Closes a descriptor unless it has been handed on.
+struct FdGuard {
+    int fd;
+    ~FdGuard() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+};
+
+// Decodes until one frame decodes; false when the stream ends or fails first.
+bool decode_first_frame(mpg123_handle* mh) {
+    int errors = 0;
+    for (;;) {
+        off_t num = 0;
+        unsigned char* audio = nullptr;
+        size_t bytes = 0;
+        const int r = mpg123_decode_frame(mh, &num, &audio, &bytes);
+        if (r == MPG123_OK) {
+            return true;
+        }
+        if (r == MPG123_DONE || (r != MPG123_NEW_FORMAT && ++errors >= kMaxErrorsInRow)) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+Track::~Track() {
+    close(fd_);
+}
+
+void copy_text(char (&field)[128], std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    size_t n = std::min(text.size(), sizeof field - 1);
+    if (n < text.size()) {
+        // Cut before the character that does not fit whole.
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xc0) == 0x80) {
+            --n;
+        }
+    }
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) {
+    vbmp3_fileinfo found{};
+    if (info) {
+        *info = found;
+    }
+    if (!path) {
+        return nullptr;
+    }
+    FdGuard file{open(path, O_RDONLY | O_CLOEXEC)};
+    const int fd = file.fd;
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat st {};
+    // Only regular files: a directory opens too, and a FIFO or a device could block.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+        return nullptr;
+    }
+    const Decoder mh = make_decoder(0);
+    if (!mh || !open_decoder(mh.get(), fd) || !decode_first_frame(mh.get())) {
+        return nullptr;
+    }
+    fill_format(mh.get(), st.st_size, found);
+    fill_tags(mh.get(), found);
+    if (found.sample_rate <= 0) {
+        return nullptr;
+    }
+    if (info) {
+        *info = found;
+    }
+    auto track = std::make_shared<Track>(fd, found.sample_rate);
+    file.fd = -1;
+    return track;
+}
+
+} // namespace vbmp3
