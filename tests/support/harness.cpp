@@ -88,6 +88,10 @@ void Harness::addTracks(const std::vector<std::string>& names) {
     }
 }
 
+void Harness::postEndOfTrack(int32_t code) {
+    reinterpret_cast<fake_fire_callback_fn>(lib.symbol("fake_fire_callback"))(code, 0);
+}
+
 std::vector<std::string> Harness::calls() const {
     const char* text =
         reinterpret_cast<fake_calls_fn>(const_cast<Vbmp3Binding&>(lib).symbol("fake_calls"))();
@@ -122,6 +126,25 @@ int Harness::markedSlot() const {
 
 std::string Harness::clock() const {
     return Top.Labelmin.Caption + ":" + Top.Labelsec[1].Caption + Top.Labelsec[0].Caption;
+}
+
+std::string Harness::playlistProblem(bool boxesMayBeTicked) const {
+    if (app.TrackCount < 0 || app.TrackCount > kRows)
+        return "TrackCount " + std::to_string(app.TrackCount);
+    if (!Top.TrackPath[kRows].empty())
+        return "TrackPath(20) is used";
+    for (int i = 0; i < kRows; ++i) {
+        const bool filled = i < app.TrackCount;
+        const std::string slot = "slot " + std::to_string(i);
+        if (Top.TrackPath[i].empty() == filled)
+            return slot + (filled ? " is free" : " is filled");
+        const std::string caption = filled ? RowCaption(i, Top.TrackPath[i]) : "";
+        if (Top.mpath[i].Caption != caption)
+            return slot + " shows " + Top.mpath[i].Caption;
+        if (!boxesMayBeTicked && Top.SakujoCheck[i].Value != 0)
+            return slot + " is still ticked";
+    }
+    return "";
 }
 
 } // namespace zt4::test

@@ -50,10 +50,17 @@ class Harness {
     void advance(int64_t ms);
     // The library reports the end of the playing file (code 4 unless told otherwise).
     void endOfTrack(int32_t code = 4);
+    // The same, but the event waits in the queue until the next handler or advance() pumps
+    // it; a file opened or closed in between makes it stale.
+    void postEndOfTrack(int32_t code = 4);
 
     // Adds tracks through the add command: "<folder>/<name>" for each name.
     void addTracks(const std::vector<std::string>& names);
     std::string pathOf(const std::string& name) const { return folder + "/" + name; }
+    // The calls that open and play "<folder>/<name>".
+    std::vector<std::string> playCalls(const std::string& name) const {
+        return {"vbmp3_open(" + pathOf(name) + ")", "vbmp3_callback(fn)", "vbmp3_play()"};
+    }
 
     // The library calls since the last clearCalls().
     std::vector<std::string> calls() const;
@@ -65,6 +72,10 @@ class Harness {
     int markedSlot() const;
     // "m:ss" as the clock labels show it.
     std::string clock() const;
+    // The first broken playlist rule, "" when all hold: the filled slots are exactly
+    // 0..TrackCount-1, each captioned "★n★name", every other row empty, no box ticked
+    // unless `boxesMayBeTicked`.
+    std::string playlistProblem(bool boxesMayBeTicked = true) const;
 
     std::string folder;
     Vbmp3Binding lib;
