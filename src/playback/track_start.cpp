@@ -30,6 +30,11 @@ void ClearMark(App& a, int slot) {
         a.Top.Startm[slot].Caption = "";
 }
 
+void ClearEveryMark(App& a) {
+    for (Control& mark : a.Top.Startm)
+        mark.Caption = "";
+}
+
 void ShowClockZero(App& a) {
     a.Top.Labelmin.Caption = "0";
     a.Top.Labelsec[0].Caption = "0";

@@ -98,7 +98,7 @@ void MusicStop_Click(App& a) {
     Top.Timer1.Enabled = false;
     Top.MusicBackTimer.Enabled = false;
     ShowClockZero(a);
-    ClearMark(a, a.CurrentTrack);
+    ClearEveryMark(a);
     Top.Label1.Caption = "停止しました";
     a.lib.vbmp3_close();
     Top.PlayState = 4;

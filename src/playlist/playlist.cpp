@@ -56,7 +56,7 @@ void FileReset_Click(App& a) {
     Top.PlayState = 0;
     ResetClock(a, 0);
     Top.BackTicks = 0;
-    ClearMark(a, a.CurrentTrack);
+    ClearEveryMark(a);
     a.TrackCount = 0;
     a.CurrentTrack = 0;
     for (int i = 0; i < kRows; ++i) {
