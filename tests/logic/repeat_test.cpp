@@ -1,0 +1,224 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+namespace zt4::test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const Rgb kChosen{255, 185, 0};
+const Rgb kOther{0, 230, 255};
+
+// Three tracks a, b, c in the given repeat mode, slot `first` started.
+void PlayThree(Harness& h, int mode, int first) {
+    h.addTracks({"a", "b", "c"});
+    h.advance(16); // the start-up volume
+    h.Top.selectRepeatOption(mode);
+    h.run([mode](App& a) { RepeatOption_Click(a, mode); });
+    h.Top.Text1.Caption = std::to_string(first + 1);
+    h.run(MusicStart_Click);
+    h.clearCalls();
+}
+
+TEST(EndOfTrack, WithoutRepeatTheNextTickPlaysOnUntilTheListEnds) {
+    Harness h;
+    PlayThree(h, 2, 0);
+    h.advance(950);
+    h.endOfTrack();
+    EXPECT_EQ(h.app.CurrentTrack, 1);
+    EXPECT_EQ(h.app.NextTrackPending, 1);
+    EXPECT_EQ(h.markedSlot(), 0);
+    EXPECT_TRUE(h.calls().empty());
+    h.advance(949);
+    EXPECT_TRUE(h.calls().empty());
+    h.advance(1);
+    EXPECT_EQ(h.calls(), h.playCalls("b"));
+    EXPECT_EQ(h.markedSlot(), 1);
+    EXPECT_EQ(h.clock(), "0:01");
+    EXPECT_EQ(h.app.NextTrackPending, 0);
+
+    h.endOfTrack();
+    h.advance(950);
+    EXPECT_EQ(h.markedSlot(), 2);
+    h.advance(950);
+    h.endOfTrack();
+    EXPECT_TRUE(h.Top.RepeatTimer.Enabled);
+    h.clearCalls();
+    h.advance(16);
+    EXPECT_EQ(h.calls(), Calls{"vbmp3_close()"});
+    EXPECT_EQ(h.Top.Label1.Caption, "終了！");
+    EXPECT_EQ(h.Top.PlayState, 3);
+    EXPECT_EQ(h.app.CurrentTrack, 0);
+    EXPECT_EQ(h.markedSlot(), -1);
+    EXPECT_TRUE(h.Top.MusicStart.Enabled);
+    EXPECT_TRUE(h.Top.MusicPause.Enabled);
+    EXPECT_FALSE(h.Top.MusicBackTimer.Enabled);
+    EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
+    h.advance(5000); // Timer1 stays on but idle: the last time stays shown
+    EXPECT_EQ(h.clock(), "0:02");
+
+    h.Top.Text1.Caption = "";
+    h.clearCalls();
+    h.run(MusicStart_Click);
+    EXPECT_EQ(h.calls(), h.playCalls("a"));
+}
+
+TEST(EndOfTrack, RepeatOnePlaysTheSameSlotAgainAtOnce) {
+    for (int slot : {1, 2}) { // a middle slot and the last one
+        Harness h;
+        PlayThree(h, 1, slot);
+        h.advance(950 * 3);
+        EXPECT_EQ(h.clock(), "0:02");
+        h.endOfTrack();
+        EXPECT_EQ(h.app.NextTrackPending, 0);
+        h.advance(16);
+        EXPECT_EQ(h.calls(), h.playCalls(slot == 1 ? "b" : "c"));
+        EXPECT_EQ(h.app.CurrentTrack, slot);
+        EXPECT_EQ(h.markedSlot(), slot);
+        EXPECT_EQ(h.clock(), "0:00");
+        EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
+        EXPECT_TRUE(h.Top.MusicBackTimer.Enabled);
+        h.advance(950);
+        EXPECT_EQ(h.clock(), "0:01");
+    }
+}
+
+TEST(EndOfTrack, RepeatAllGoesFromTheLastSlotToTheFirst) {
+    Harness h;
+    PlayThree(h, 0, 2);
+    h.endOfTrack();
+    h.advance(16);
+    EXPECT_EQ(h.calls(), h.playCalls("a"));
+    EXPECT_EQ(h.app.CurrentTrack, 0);
+    EXPECT_EQ(h.markedSlot(), 0);
+    EXPECT_EQ(h.Top.PlayState, 1);
+    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
+    h.endOfTrack(); // a middle slot goes on through Timer1
+    EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
+    h.clearCalls();
+    h.advance(950);
+    EXPECT_EQ(h.calls(), h.playCalls("b"));
+}
+
+TEST(EndOfTrack, AModeChosenWhileTheLastSlotPlaysCountsAtItsEnd) {
+    Harness h;
+    PlayThree(h, 2, 2);
+    for (int mode : {1, 2, 0}) {
+        h.Top.selectRepeatOption(mode);
+        h.run([](App& a) { RepeatOption_Click(a, 2); }); // the index is not used
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(h.Top.ROLabel[i].ForeColor, i == mode ? kChosen : kOther);
+    }
+    h.endOfTrack();
+    h.advance(16);
+    EXPECT_EQ(h.calls(), h.playCalls("a"));
+}
+
+TEST(Clock, CountsTimer1TicksAndStandsStillWhilePaused) {
+    Harness h;
+    PlayThree(h, 2, 0);
+    h.advance(950 * 60);
+    EXPECT_EQ(h.clock(), "0:59");
+    h.advance(950);
+    EXPECT_EQ(h.clock(), "1:00");
+    h.run(MusicPause_Click);
+    h.advance(5000);
+    EXPECT_EQ(h.clock(), "1:00");
+    h.run(MusicStart_Click);
+    h.advance(950);
+    EXPECT_EQ(h.clock(), "1:01");
+}
+
+TEST(EndOfTrack, IgnoresOtherEventsAndTheEndsOfReplacedOrClosedFiles) {
+    Harness h;
+    PlayThree(h, 2, 0);
+    for (int code : {0, 3, 5})
+        h.endOfTrack(code);
+    EXPECT_EQ(h.app.CurrentTrack, 0);
+    EXPECT_EQ(h.app.NextTrackPending, 0);
+
+    h.postEndOfTrack();
+    h.run(MusicStart_Click); // the same slot opened again
+    h.advance(2000);
+    EXPECT_EQ(h.app.CurrentTrack, 0);
+    EXPECT_EQ(h.app.NextTrackPending, 0);
+    EXPECT_EQ(h.markedSlot(), 0);
+
+    h.postEndOfTrack();
+    h.run(MusicStop_Click);
+    h.advance(2000);
+    EXPECT_EQ(h.app.NextTrackPending, 0);
+    EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
+
+    // The end of the playing file is still acted on after a message box has closed.
+    h.Top.Text1.Caption = "";
+    h.run(MusicStart_Click);
+    h.ui.duringMessage = [&h] { h.postEndOfTrack(); };
+    h.Top.Text1.Caption = "9";
+    h.run(MusicStart_Click);
+    EXPECT_EQ(h.app.CurrentTrack, 1);
+    EXPECT_EQ(h.app.NextTrackPending, 1);
+}
+
+TEST(EndOfTrack, StopOrResetBeforeTheNextSlotStartsLeavesNoMark) {
+    for (auto command : {MusicStop_Click, FileReset_Click}) {
+        Harness h;
+        PlayThree(h, 2, 0);
+        h.endOfTrack(); // the mark stands on slot 0, CurrentTrack names slot 1
+        h.run(command);
+        EXPECT_EQ(h.markedSlot(), -1);
+        h.advance(2000);
+        EXPECT_EQ(h.calls(), Calls{"vbmp3_close()"});
+    }
+}
+
+TEST(EndOfTrack, AFailedRepeatShowsOneMessageAndStopAndStartStillWork) {
+    for (int mode : {1, 0}) {
+        Harness h;
+        PlayThree(h, mode, 2);
+        h.failPathsContaining(mode == 1 ? "/c" : "/a");
+        h.endOfTrack();
+        h.advance(5000);
+        EXPECT_EQ(h.ui.messages, Calls{"ファイルを開けませんでした。"}) << mode;
+        EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
+        EXPECT_EQ(h.app.CurrentTrack, mode == 1 ? 2 : 0);
+        EXPECT_EQ(h.calls().size(), 1u); // the one failed open
+
+        h.failPathsContaining("");
+        h.run(MusicStop_Click);
+        EXPECT_TRUE(h.Top.MusicStart.Enabled);
+        h.clearCalls();
+        h.run(MusicStart_Click);
+        EXPECT_EQ(h.calls(), h.playCalls("c")); // the box still says 3
+        EXPECT_EQ(h.Top.PlayState, 1);
+    }
+}
+
+TEST(EndOfTrack, TheNextSlotFailingToOpenIsRetriedEveryTickWithOneMessage) {
+    Harness h;
+    PlayThree(h, 2, 0);
+    h.failPathsContaining("/b");
+    h.endOfTrack();
+    h.advance(950 * 4);
+    EXPECT_EQ(h.ui.messages, Calls{"ファイルを開けませんでした。"});
+    EXPECT_EQ(h.calls(), Calls(4, "vbmp3_open(" + h.pathOf("b") + ")"));
+    EXPECT_EQ(h.app.NextTrackPending, 1);
+    EXPECT_EQ(h.app.CurrentTrack, 1);
+    EXPECT_EQ(h.markedSlot(), -1);
+    EXPECT_EQ(h.clock(), "0:00");
+
+    h.failPathsContaining("");
+    h.advance(950);
+    EXPECT_EQ(h.markedSlot(), 1);
+    EXPECT_EQ(h.clock(), "0:01");
+    EXPECT_EQ(h.ui.messages.size(), 1u);
+
+    h.failPathsContaining("/c"); // another slot failing is told again
+    h.endOfTrack();
+    h.advance(950 * 2);
+    EXPECT_EQ(h.ui.messages.size(), 2u);
+}
+
+} // namespace
+} // namespace zt4::test
