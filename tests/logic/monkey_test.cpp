@@ -1,0 +1,196 @@
+// A long random sequence of clicks, keys, mouse events, timer ticks and library events,
+// with the rules that must always hold checked after every handler.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace zt4::test {
+namespace {
+
+class Monkey {
+  public:
+    explicit Monkey(Harness& h) : h_(h) {
+        h_.failPathsContaining("bad");
+        h_.dispatcher.afterHandler = [this] { check(); };
+    }
+    ~Monkey() { h_.dispatcher.afterHandler = nullptr; }
+
+    // One random step; returns false once a rule was broken.
+    bool step(int number) {
+        step_ = number;
+        h_.ui.messages.clear();
+        switch (pick(17)) {
+        case 0:
+            add();
+            break;
+        case 1:
+            pick(8) == 0 ? h_.run(FileReset_Click) : h_.run(Sakujo_Click);
+            break;
+        case 2:
+            if (h_.Top.MusicStart.Enabled) // the only button that is ever disabled
+                h_.run(MusicStart_Click);
+            break;
+        case 3:
+            h_.run(pick(2) ? MusicPause_Click : MusicStop_Click);
+            break;
+        case 4:
+            h_.run(pick(2) ? MusicBack_Click : MusicFoward_Click);
+            break;
+        case 5:
+            chooseMode();
+            break;
+        case 6:
+            typeKey();
+            break;
+        case 7:
+            paste();
+            break;
+        case 8:
+            h_.Top.SakujoCheck[pick(kRows)].Value ^= 1;
+            break;
+        case 9:
+            knob();
+            break;
+        case 10:
+            h_.run(pick(2) ? LeftSide_Click : RightSide_Click);
+            break;
+        case 11:
+            endOfTrack();
+            break;
+        case 12:
+            if (pick(10) == 0)
+                h_.failNextOpen();
+            break;
+        case 13:
+            h_.run(pick(2) ? faq_Click : version_Click);
+            break;
+        default:
+            h_.advance(pick(4) == 0 ? 1 + pick(2000) : 1 + pick(100));
+            break;
+        }
+        if (problem_.empty())
+            check();
+        statesSeen_ |= 1 << h_.Top.PlayState;
+        return problem_.empty();
+    }
+
+    const std::string& problem() const { return problem_; }
+    int statesSeen() const { return statesSeen_; }
+
+  private:
+    int pick(int n) { return int(rng_() % unsigned(n)); }
+
+    void add() {
+        static const char* const names[] = {"a.mp3", "曲 b.mp3", "c \"q\".mp3", "bad.mp3"};
+        h_.ui.dialogAnswers = {pick(5) == 0 ? "" : h_.pathOf(names[pick(4)])};
+        h_.run(pick(2) ? FileAdd_Click : MusicFileopen_Click);
+    }
+
+    void chooseMode() {
+        const int mode = pick(3);
+        h_.Top.selectRepeatOption(mode);
+        h_.run([mode](App& a) { RepeatOption_Click(a, mode); });
+    }
+
+    // The text box as the view runs it: the filter first, then at most two characters.
+    void typeKey() {
+        int16_t key = int16_t(pick(3) == 0 ? pick(128) : pick(2) ? '0' + pick(10) : 8);
+        h_.run([&key](App& a) { Text1_KeyPress(a, key); });
+        std::string& text = h_.Top.Text1.Caption;
+        if (key == 8 && !text.empty())
+            text.pop_back();
+        else if (key != 0 && key != 8 && text.size() < 2)
+            text += char(key);
+    }
+
+    void paste() {
+        static const char* const texts[] = {"",   "1",  "2", "3",  "9", "19",
+                                            "20", "21", "0", "05", "a1"};
+        h_.Top.Text1.Caption = texts[pick(11)];
+    }
+
+    void knob() {
+        const int16_t buttons[] = {1, 1, 2, 4};
+        switch (pick(3)) {
+        case 0:
+            h_.run([b = buttons[pick(4)], x = float(pick(135))](App& a) {
+                Volumeanalyze1_MouseDown(a, b, 0, x, 100);
+            });
+            break;
+        case 1:
+            h_.run([m = int16_t(pick(4) ? 1 : pick(4)), x = float(pick(8000)) - 4000](App& a) {
+                Volumeanalyze1_MouseMove(a, m, 0, x, 100);
+            });
+            break;
+        default:
+            h_.run([b = buttons[pick(4)]](App& a) { Volumeanalyze1_MouseUp(a, b, 0, 0, 100); });
+        }
+    }
+
+    // The library ends a file once, only after playing it; now and then it sends another code.
+    void endOfTrack() {
+        const int32_t code = pick(8) == 0 ? pick(6) : 4;
+        if (code == 4 && !playing_)
+            return;
+        if (code == 4)
+            playing_ = false;
+        pick(2) ? h_.endOfTrack(code) : h_.postEndOfTrack(code);
+    }
+
+    void fail(const std::string& what) {
+        if (problem_.empty())
+            problem_ = "step " + std::to_string(step_) + ": " + what;
+    }
+
+    void check() {
+        const App& a = h_.app;
+        const TopForm& Top = h_.Top;
+        for (const std::string& call : h_.calls()) {
+            if (call.rfind("vbmp3_open(", 0) == 0) {
+                const std::string path = call.substr(11, call.size() - 12);
+                if (a.CurrentTrack < 0 || a.CurrentTrack >= a.TrackCount ||
+                    Top.TrackPath[a.CurrentTrack] != path)
+                    fail("opened " + path + " for slot " + std::to_string(a.CurrentTrack));
+                playing_ = false;
+            } else if (call == "vbmp3_play()") {
+                playing_ = true;
+            } else if (call == "vbmp3_close()") {
+                playing_ = false;
+            }
+        }
+        h_.clearCalls();
+        if (h_.markedSlot() == -2)
+            fail("more than one mark");
+        if (Top.PlayState < 0 || Top.PlayState > 4)
+            fail("PlayState " + std::to_string(Top.PlayState));
+        if (a.CurrentTrack < 0 || a.CurrentTrack > kRows)
+            fail("CurrentTrack " + std::to_string(a.CurrentTrack));
+        const std::string playlist = h_.playlistProblem();
+        if (!playlist.empty())
+            fail(playlist);
+        if (Top.Volumeanalyze.Left < 2655 || Top.Volumeanalyze.Left > 5985 ||
+            Top.Volumeanalyze1.Left != Top.Volumeanalyze.Left)
+            fail("knob at " + std::to_string(Top.Volumeanalyze.Left));
+    }
+
+    Harness& h_;
+    std::mt19937 rng_{20240611};
+    bool playing_ = false;
+    int step_ = 0;
+    int statesSeen_ = 0;
+    std::string problem_;
+};
+
+TEST(Monkey, RandomCommandsKeepThePlayerConsistent) {
+    Harness h;
+    Monkey monkey(h);
+    for (int i = 0; i < 100000 && monkey.step(i); ++i) {
+    }
+    EXPECT_EQ(monkey.problem(), "");
+    EXPECT_EQ(monkey.statesSeen(), 0x1F); // every play state was reached
+}
+
+} // namespace
+} // namespace zt4::test
