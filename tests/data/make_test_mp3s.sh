@@ -35,6 +35,10 @@ enc -b 128 "$tmp/s1.wav" "$out/short1.mp3"
 enc -b 128 "$tmp/s2.wav" "$out/short2.mp3"
 enc -b 128 "$tmp/s3.wav" "$out/short3.mp3"
 
+# Long enough to act on while it plays in real time.
+tone long 44100 2 6 440 660
+enc -b 128 "$tmp/long.wav" "$out/long.mp3"
+
 # 2 s at 44.1 kHz = 88200 frames; left and right differ so a channel swap shows.
 tone st44 44100 2 2 500 700
 enc -b 128 --tt "Test Title" --ta "Test Artist" "$tmp/st44.wav" "$out/cbr128.mp3"

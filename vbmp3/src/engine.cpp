@@ -36,29 +36,36 @@ Engine& Engine::instance() {
     return *engine;
 }
 
-void Engine::start_thread_locked(std::unique_lock<std::mutex>& lock) {
-    const bool on_thread = std::this_thread::get_id() == thread_id_;
-    if (quit_ && on_thread) {
-        // vbmp3_free then vbmp3_init from inside the callback: the thread simply goes on.
-        quit_ = false;
-        return;
-    }
-    if (thread_.joinable() && !quit_) {
-        return;
+bool Engine::start_thread_locked(std::unique_lock<std::mutex>& lock) {
+    if (joining_) {
+        // vbmp3_free on another thread is waiting for this thread to end: keep it ending.
+        return false;
     }
     if (thread_.joinable()) {
-        // A thread told to quit from inside its own callback, not yet joined.
+        if (!quit_) {
+            return true;
+        }
+        if (std::this_thread::get_id() == thread_id_) {
+            // vbmp3_free, then a call that needs the thread, both from inside the callback:
+            // the thread simply goes on.
+            quit_ = false;
+            return true;
+        }
+        // Told to quit from inside its own callback and not yet joined.
         std::thread old = std::move(thread_);
+        joining_ = true;
         lock.unlock();
         old.join();
         lock.lock();
+        joining_ = false;
         if (thread_.joinable()) {
-            return;
+            return !quit_;
         }
     }
     quit_ = false;
     thread_ = std::thread([this] { run(); });
     thread_id_ = thread_.get_id();
+    return true;
 }
 
 void Engine::end_play_locked() {
@@ -79,22 +86,25 @@ void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
 bool Engine::init() {
     limit_pulse_latency();
     std::unique_lock lock(mutex_);
-    start_thread_locked(lock);
-    return true;
+    return start_thread_locked(lock);
 }
 
 void Engine::free() {
     std::unique_lock lock(mutex_);
-    track_.reset();
     end_play_locked();
+    std::shared_ptr<const Track> old_track = std::move(track_);
     quit_ = true;
-    wake_.notify_all();
-    if (std::this_thread::get_id() == thread_id_ || !thread_.joinable()) {
+    if (joining_ || !thread_.joinable() || std::this_thread::get_id() == thread_id_) {
+        // Nothing to join, or another call joins it, or this is the thread itself (inside
+        // the callback): it ends when the callback returns.
         return;
     }
     std::thread old = std::move(thread_);
+    joining_ = true;
     lock.unlock();
     old.join();
+    lock.lock();
+    joining_ = false;
 }
 
 bool Engine::open(const char* path, vbmp3_fileinfo* info) {
@@ -119,10 +129,9 @@ bool Engine::play() {
     limit_pulse_latency();
     const char* spec = std::getenv("VBMP3_OUTPUT");
     std::unique_lock lock(mutex_);
-    if (!track_) {
+    if (!start_thread_locked(lock) || !track_) {
         return false;
     }
-    start_thread_locked(lock);
     end_play_locked();
     output_spec_ = spec ? spec : "";
     play_requested_ = true;

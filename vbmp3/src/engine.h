@@ -36,7 +36,8 @@ class Engine {
     Engine() = default;
 
     // Callers hold mutex_ for these.
-    void start_thread_locked(std::unique_lock<std::mutex>& lock);
+    // Starts the playback thread unless it runs; false while vbmp3_free is ending it.
+    bool start_thread_locked(std::unique_lock<std::mutex>& lock);
     void end_play_locked();
     void wait_for_callback_locked(std::unique_lock<std::mutex>& lock);
 
@@ -60,6 +61,7 @@ class Engine {
     std::thread thread_;
     std::thread::id thread_id_;
     bool quit_ = false;
+    bool joining_ = false; // a call is waiting for the thread to end
     // Counts every open, play, close and free. A play goes on only while this still has the
     // value it had at its start; an end event is sent only then. That is what stops an old
     // play's event once a call that replaces it has returned.

@@ -164,14 +164,16 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
     if (!path) {
         return nullptr;
     }
-    FdGuard file{open(path, O_RDONLY | O_CLOEXEC)};
+    // O_NONBLOCK: opening a FIFO would otherwise wait for a writer.
+    FdGuard file{open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     const int fd = file.fd;
     if (fd < 0) {
         return nullptr;
     }
     struct stat st {};
     // Only regular files: a directory opens too, and a FIFO or a device could block.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0 ||
+        fcntl(fd, F_SETFL, 0) != 0) {
         return nullptr;
     }
     const Decoder mh = make_decoder(0);

@@ -1,0 +1,164 @@
+// vbmp3_open: which files open, and what the record says of them.
+#include "support.h"
+
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace vbmp3_test {
+namespace {
+
+class Open : public LibraryTest {};
+
+struct Expected {
+    const char* file;
+    int rate;
+    int channels;
+    int min_kbps; // a range, as VBR and free format report an average
+    int max_kbps;
+    int min_ms;
+    int max_ms;
+};
+
+TEST_F(Open, ReportsRateChannelsBitrateAndLength) {
+    const Expected cases[] = {
+        // LAME files carry a gapless length: exact.
+        {"cbr128.mp3", 44100, 2, 128, 128, 2000, 2000},
+        {"cbr320.mp3", 44100, 2, 320, 320, 2000, 2000},
+        {"vbr.mp3", 44100, 2, 80, 130, 2000, 2000},
+        {"free.mp3", 44100, 2, 195, 215, 2000, 2000},
+        {"mono22.mp3", 22050, 1, 64, 64, 2000, 2000},
+        {"s48.mp3", 48000, 2, 192, 192, 2000, 2000},
+        // MPEG-2.5: estimated from the size, within a frame or two.
+        {"mpeg25_8k.mp3", 8000, 1, 16, 16, 1900, 2300},
+        {"id3v2_big.mp3", 44100, 2, 128, 128, 2000, 2000},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.file);
+        vbmp3_fileinfo info{};
+        ASSERT_NE(vbmp3_open(mp3(e.file).c_str(), &info), 0);
+        EXPECT_EQ(info.sample_rate, e.rate);
+        EXPECT_EQ(info.channels, e.channels);
+        EXPECT_GE(info.bitrate, e.min_kbps);
+        EXPECT_LE(info.bitrate, e.max_kbps);
+        EXPECT_GE(info.length_ms, e.min_ms);
+        EXPECT_LE(info.length_ms, e.max_ms);
+    }
+}
+
+TEST_F(Open, ReadsTitleAndArtistFromId3v2) {
+    vbmp3_fileinfo info{};
+    ASSERT_NE(vbmp3_open(mp3("cbr128.mp3").c_str(), &info), 0);
+    EXPECT_STREQ(info.title, "Test Title");
+    EXPECT_STREQ(info.artist, "Test Artist");
+}
+
+TEST_F(Open, ReadsTagsBehindAMegabytePicture) {
+    vbmp3_fileinfo info{};
+    ASSERT_NE(vbmp3_open(mp3("id3v2_big.mp3").c_str(), &info), 0);
+    EXPECT_STREQ(info.title, "Big Tag");
+    EXPECT_STREQ(info.artist, "Picture");
+}
+
+TEST_F(Open, FallsBackToId3v1) {
+    vbmp3_fileinfo info{};
+    ASSERT_NE(vbmp3_open(mp3("id3v1.mp3").c_str(), &info), 0);
+    EXPECT_STREQ(info.title, "Only V1");
+    EXPECT_STREQ(info.artist, "Old Tag");
+}
+
+TEST_F(Open, LeavesTextEmptyWithoutTags) {
+    vbmp3_fileinfo info;
+    std::memset(&info, 'x', sizeof info);
+    ASSERT_NE(vbmp3_open(mp3("cbr320.mp3").c_str(), &info), 0);
+    EXPECT_STREQ(info.title, "");
+    EXPECT_STREQ(info.artist, "");
+}
+
+TEST_F(Open, CutsALongTitleOnACharacterBoundary) {
+    std::string full;
+    for (int i = 0; i < 12; ++i) {
+        full += "あいうえお";
+    }
+    vbmp3_fileinfo info;
+    std::memset(&info, 'x', sizeof info);
+    ASSERT_NE(vbmp3_open(mp3("long_title.mp3").c_str(), &info), 0);
+    const size_t len = strnlen(info.title, sizeof info.title);
+    ASSERT_LT(len, sizeof info.title) << "not NUL-terminated";
+    // Each kana is 3 bytes: 42 of them fit in 127 bytes, and no part of a 43rd.
+    EXPECT_EQ(len, 126u);
+    EXPECT_EQ(full.compare(0, len, info.title), 0);
+}
+
+TEST_F(Open, AcceptsANullRecord) {
+    EXPECT_NE(vbmp3_open(mp3("cbr128.mp3").c_str(), nullptr), 0);
+}
+
+class Refuses : public Open {
+  protected:
+    // Opens `path` and expects a refusal with a zeroed, terminated record.
+    void expect_refused(const std::string& path) {
+        SCOPED_TRACE(path);
+        vbmp3_fileinfo info;
+        std::memset(&info, 'x', sizeof info);
+        EXPECT_EQ(vbmp3_open(path.c_str(), &info), 0);
+        EXPECT_STREQ(info.title, "");
+        EXPECT_STREQ(info.artist, "");
+        EXPECT_EQ(info.sample_rate, 0);
+        EXPECT_EQ(info.length_ms, 0);
+        EXPECT_EQ(vbmp3_play(), 0) << "nothing is open after a refusal";
+    }
+    TempDir dir_;
+};
+
+TEST_F(Refuses, AMissingFile) {
+    expect_refused(dir_.path("missing.mp3"));
+}
+
+TEST_F(Refuses, AnEmptyFile) {
+    expect_refused(mp3("empty.mp3"));
+}
+
+TEST_F(Refuses, ADirectory) {
+    expect_refused(dir_.path(""));
+}
+
+TEST_F(Refuses, RandomBytes) {
+    expect_refused(mp3("random.mp3"));
+}
+
+TEST_F(Refuses, TextNamedMp3) {
+    std::ofstream(dir_.path("text.mp3")) << "This is not MPEG audio.\n";
+    expect_refused(dir_.path("text.mp3"));
+}
+
+TEST_F(Refuses, AnId3TagWithoutAudio) {
+    // A complete 10-byte ID3v2.3 header announcing a 100-byte tag of padding, and nothing
+    // after it.
+    std::ofstream out(dir_.path("tag_only.mp3"), std::ios::binary);
+    const unsigned char header[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 100};
+    out.write(reinterpret_cast<const char*>(header), sizeof header);
+    out << std::string(100, '\0');
+    out.close();
+    expect_refused(dir_.path("tag_only.mp3"));
+}
+
+TEST_F(Refuses, AFifoWithoutBlocking) {
+    const std::string fifo = dir_.path("pipe.mp3");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    expect_refused(fifo);
+}
+
+TEST_F(Refuses, ANullPath) {
+    vbmp3_fileinfo info{};
+    EXPECT_EQ(vbmp3_open(nullptr, &info), 0);
+}
+
+TEST_F(Open, OpensAFileCutMidFrame) {
+    vbmp3_fileinfo info{};
+    EXPECT_NE(vbmp3_open(mp3("truncated.mp3").c_str(), &info), 0);
+    EXPECT_EQ(info.sample_rate, 44100);
+}
+
+} // namespace
+} // namespace vbmp3_test
