@@ -17,19 +17,25 @@ class Monkey {
     }
     ~Monkey() { h_.dispatcher.afterHandler = nullptr; }
 
-    // One random step; returns false once a rule was broken.
+    // One random step; false once a rule has been broken.
     bool step(int number) {
+        static const char* const files[] = {"a.mp3", "曲 b.mp3", "c \"q\".mp3", "bad.mp3"};
+        static const char* const pasted[] = {"", "1", "3", "9", "19", "20", "21", "0", "05", "a1"};
+        static const int16_t buttons[] = {1, 1, 2, 4};
         step_ = number;
-        h_.ui.messages.clear();
-        switch (pick(17)) {
+        TopForm& Top = h_.Top;
+        const int mode = pick(3);
+        const float x = float(pick(8000)) - 4000;
+        switch (pick(18)) {
         case 0:
-            add();
+            h_.ui.dialogAnswers = {pick(5) == 0 ? "" : h_.pathOf(files[pick(4)])};
+            h_.run(pick(2) ? FileAdd_Click : MusicFileopen_Click);
             break;
         case 1:
-            pick(8) == 0 ? h_.run(FileReset_Click) : h_.run(Sakujo_Click);
+            h_.run(pick(8) == 0 ? FileReset_Click : Sakujo_Click);
             break;
         case 2:
-            if (h_.Top.MusicStart.Enabled) // the only button that is ever disabled
+            if (Top.MusicStart.Enabled) // the only button that is ever disabled
                 h_.run(MusicStart_Click);
             break;
         case 3:
@@ -39,40 +45,47 @@ class Monkey {
             h_.run(pick(2) ? MusicBack_Click : MusicFoward_Click);
             break;
         case 5:
-            chooseMode();
+            Top.selectRepeatOption(mode);
+            h_.run([mode](App& a) { RepeatOption_Click(a, mode); });
             break;
         case 6:
             typeKey();
             break;
         case 7:
-            paste();
+            Top.Text1.Caption = pasted[pick(10)];
             break;
         case 8:
-            h_.Top.SakujoCheck[pick(kRows)].Value ^= 1;
+            Top.SakujoCheck[pick(kRows)].Value ^= 1;
             break;
         case 9:
-            knob();
+            h_.run([b = buttons[pick(4)], x](App& a) { Volumeanalyze1_MouseDown(a, b, 0, x, 0); });
             break;
         case 10:
-            h_.run(pick(2) ? LeftSide_Click : RightSide_Click);
+            h_.run([m = int16_t(pick(4) ? 1 : pick(4)), x](App& a) {
+                Volumeanalyze1_MouseMove(a, m, 0, x, 0);
+            });
             break;
         case 11:
-            endOfTrack();
+            h_.run([b = buttons[pick(4)]](App& a) { Volumeanalyze1_MouseUp(a, b, 0, 0, 0); });
             break;
         case 12:
-            if (pick(10) == 0)
-                h_.failNextOpen();
+            h_.run(pick(2) ? LeftSide_Click : RightSide_Click);
             break;
         case 13:
-            h_.run(pick(2) ? faq_Click : version_Click);
+            endOfTrack();
+            break;
+        case 14:
+            if (pick(10) == 0)
+                h_.failNextOpen();
+            else
+                h_.run(pick(2) ? faq_Click : version_Click);
             break;
         default:
             h_.advance(pick(4) == 0 ? 1 + pick(2000) : 1 + pick(100));
             break;
         }
-        if (problem_.empty())
-            check();
-        statesSeen_ |= 1 << h_.Top.PlayState;
+        h_.ui.messages.clear();
+        statesSeen_ |= 1 << Top.PlayState;
         return problem_.empty();
     }
 
@@ -82,19 +95,7 @@ class Monkey {
   private:
     int pick(int n) { return int(rng_() % unsigned(n)); }
 
-    void add() {
-        static const char* const names[] = {"a.mp3", "曲 b.mp3", "c \"q\".mp3", "bad.mp3"};
-        h_.ui.dialogAnswers = {pick(5) == 0 ? "" : h_.pathOf(names[pick(4)])};
-        h_.run(pick(2) ? FileAdd_Click : MusicFileopen_Click);
-    }
-
-    void chooseMode() {
-        const int mode = pick(3);
-        h_.Top.selectRepeatOption(mode);
-        h_.run([mode](App& a) { RepeatOption_Click(a, mode); });
-    }
-
-    // The text box as the view runs it: the filter first, then at most two characters.
+    // The text box as the view runs it: the key filter first, then at most two characters.
     void typeKey() {
         int16_t key = int16_t(pick(3) == 0 ? pick(128) : pick(2) ? '0' + pick(10) : 8);
         h_.run([&key](App& a) { Text1_KeyPress(a, key); });
@@ -105,37 +106,12 @@ class Monkey {
             text += char(key);
     }
 
-    void paste() {
-        static const char* const texts[] = {"",   "1",  "2", "3",  "9", "19",
-                                            "20", "21", "0", "05", "a1"};
-        h_.Top.Text1.Caption = texts[pick(11)];
-    }
-
-    void knob() {
-        const int16_t buttons[] = {1, 1, 2, 4};
-        switch (pick(3)) {
-        case 0:
-            h_.run([b = buttons[pick(4)], x = float(pick(135))](App& a) {
-                Volumeanalyze1_MouseDown(a, b, 0, x, 100);
-            });
-            break;
-        case 1:
-            h_.run([m = int16_t(pick(4) ? 1 : pick(4)), x = float(pick(8000)) - 4000](App& a) {
-                Volumeanalyze1_MouseMove(a, m, 0, x, 100);
-            });
-            break;
-        default:
-            h_.run([b = buttons[pick(4)]](App& a) { Volumeanalyze1_MouseUp(a, b, 0, 0, 100); });
-        }
-    }
-
-    // The library ends a file once, only after playing it; now and then it sends another code.
+    // The library ends a file once, after playing it; now and then it sends another code.
     void endOfTrack() {
         const int32_t code = pick(8) == 0 ? pick(6) : 4;
         if (code == 4 && !playing_)
             return;
-        if (code == 4)
-            playing_ = false;
+        playing_ = playing_ && code != 4;
         pick(2) ? h_.endOfTrack(code) : h_.postEndOfTrack(code);
     }
 
@@ -152,27 +128,25 @@ class Monkey {
                 const std::string path = call.substr(11, call.size() - 12);
                 if (a.CurrentTrack < 0 || a.CurrentTrack >= a.TrackCount ||
                     Top.TrackPath[a.CurrentTrack] != path)
-                    fail("opened " + path + " for slot " + std::to_string(a.CurrentTrack));
-                playing_ = false;
-            } else if (call == "vbmp3_play()") {
-                playing_ = true;
-            } else if (call == "vbmp3_close()") {
-                playing_ = false;
+                    fail("opened " + path + " as slot " + std::to_string(a.CurrentTrack));
             }
+            if (call.rfind("vbmp3_open(", 0) == 0 || call == "vbmp3_close()")
+                playing_ = false;
+            else if (call == "vbmp3_play()")
+                playing_ = true;
         }
         h_.clearCalls();
         if (h_.markedSlot() == -2)
             fail("more than one mark");
-        if (Top.PlayState < 0 || Top.PlayState > 4)
-            fail("PlayState " + std::to_string(Top.PlayState));
-        if (a.CurrentTrack < 0 || a.CurrentTrack > kRows)
-            fail("CurrentTrack " + std::to_string(a.CurrentTrack));
+        if (Top.PlayState < 0 || Top.PlayState > 4 || a.CurrentTrack < 0 || a.CurrentTrack > kRows)
+            fail("PlayState " + std::to_string(Top.PlayState) + ", CurrentTrack " +
+                 std::to_string(a.CurrentTrack));
         const std::string playlist = h_.playlistProblem();
         if (!playlist.empty())
             fail(playlist);
         if (Top.Volumeanalyze.Left < 2655 || Top.Volumeanalyze.Left > 5985 ||
             Top.Volumeanalyze1.Left != Top.Volumeanalyze.Left)
-            fail("knob at " + std::to_string(Top.Volumeanalyze.Left));
+            fail("knob at " + std::to_string(Top.Volumeanalyze1.Left));
     }
 
     Harness& h_;

@@ -27,41 +27,27 @@ TEST(EndOfTrack, WithoutRepeatTheNextTickPlaysOnUntilTheListEnds) {
     h.advance(950);
     h.endOfTrack();
     EXPECT_EQ(h.app.CurrentTrack, 1);
-    EXPECT_EQ(h.app.NextTrackPending, 1);
     EXPECT_EQ(h.markedSlot(), 0);
-    EXPECT_TRUE(h.calls().empty());
     h.advance(949);
     EXPECT_TRUE(h.calls().empty());
     h.advance(1);
     EXPECT_EQ(h.calls(), h.playCalls("b"));
     EXPECT_EQ(h.markedSlot(), 1);
     EXPECT_EQ(h.clock(), "0:01");
-    EXPECT_EQ(h.app.NextTrackPending, 0);
 
     h.endOfTrack();
     h.advance(950);
     EXPECT_EQ(h.markedSlot(), 2);
     h.advance(950);
     h.endOfTrack();
-    EXPECT_TRUE(h.Top.RepeatTimer.Enabled);
-    h.clearCalls();
-    h.advance(16);
-    EXPECT_EQ(h.calls(), Calls{"vbmp3_close()"});
-    EXPECT_EQ(h.Top.Label1.Caption, "終了！");
-    EXPECT_EQ(h.Top.PlayState, 3);
+    EXPECT_EQ(h.callsWithin(16), Calls{"vbmp3_close()"});
+    EXPECT_EQ(h.status(), "3 終了！ ●- 1110");
     EXPECT_EQ(h.app.CurrentTrack, 0);
-    EXPECT_EQ(h.markedSlot(), -1);
-    EXPECT_TRUE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
-    EXPECT_FALSE(h.Top.MusicBackTimer.Enabled);
-    EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
     h.advance(5000); // Timer1 stays on but idle: the last time stays shown
     EXPECT_EQ(h.clock(), "0:02");
 
     h.Top.Text1.Caption = "";
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
+    EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls("a"));
 }
 
 TEST(EndOfTrack, RepeatOnePlaysTheSameSlotAgainAtOnce) {
@@ -71,36 +57,15 @@ TEST(EndOfTrack, RepeatOnePlaysTheSameSlotAgainAtOnce) {
         h.advance(950 * 3);
         EXPECT_EQ(h.clock(), "0:02");
         h.endOfTrack();
-        EXPECT_EQ(h.app.NextTrackPending, 0);
-        h.advance(16);
-        EXPECT_EQ(h.calls(), h.playCalls(slot == 1 ? "b" : "c"));
+        EXPECT_EQ(h.callsWithin(16), h.playCalls(slot == 1 ? "b" : "c"));
         EXPECT_EQ(h.app.CurrentTrack, slot);
-        EXPECT_EQ(h.markedSlot(), slot);
         EXPECT_EQ(h.clock(), "0:00");
-        EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
-        EXPECT_TRUE(h.Top.MusicBackTimer.Enabled);
         h.advance(950);
         EXPECT_EQ(h.clock(), "0:01");
     }
 }
 
-TEST(EndOfTrack, RepeatAllGoesFromTheLastSlotToTheFirst) {
-    Harness h;
-    PlayThree(h, 0, 2);
-    h.endOfTrack();
-    h.advance(16);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
-    EXPECT_EQ(h.app.CurrentTrack, 0);
-    EXPECT_EQ(h.markedSlot(), 0);
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
-    h.endOfTrack(); // a middle slot goes on through Timer1
-    EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
-    h.clearCalls();
-    h.advance(950);
-    EXPECT_EQ(h.calls(), h.playCalls("b"));
-}
-
+// Repeat all takes the last slot to the first; other slots go on through Timer1.
 TEST(EndOfTrack, AModeChosenWhileTheLastSlotPlaysCountsAtItsEnd) {
     Harness h;
     PlayThree(h, 2, 2);
@@ -111,8 +76,10 @@ TEST(EndOfTrack, AModeChosenWhileTheLastSlotPlaysCountsAtItsEnd) {
             EXPECT_EQ(h.Top.ROLabel[i].ForeColor, i == mode ? kChosen : kOther);
     }
     h.endOfTrack();
-    h.advance(16);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
+    EXPECT_EQ(h.callsWithin(16), h.playCalls("a"));
+    EXPECT_EQ(h.status(), "1 再生中 ●0 0111");
+    h.endOfTrack();
+    EXPECT_EQ(h.callsWithin(950), h.playCalls("b"));
 }
 
 TEST(Clock, CountsTimer1TicksAndStandsStillWhilePaused) {
@@ -136,18 +103,13 @@ TEST(EndOfTrack, IgnoresOtherEventsAndTheEndsOfReplacedOrClosedFiles) {
     for (int code : {0, 3, 5})
         h.endOfTrack(code);
     EXPECT_EQ(h.app.CurrentTrack, 0);
-    EXPECT_EQ(h.app.NextTrackPending, 0);
-
     h.postEndOfTrack();
     h.run(MusicStart_Click); // the same slot opened again
-    h.advance(2000);
     EXPECT_EQ(h.app.CurrentTrack, 0);
-    EXPECT_EQ(h.app.NextTrackPending, 0);
-    EXPECT_EQ(h.markedSlot(), 0);
-
     h.postEndOfTrack();
     h.run(MusicStop_Click);
     h.advance(2000);
+    EXPECT_EQ(h.app.CurrentTrack, 0);
     EXPECT_EQ(h.app.NextTrackPending, 0);
     EXPECT_FALSE(h.Top.RepeatTimer.Enabled);
 
@@ -187,11 +149,8 @@ TEST(EndOfTrack, AFailedRepeatShowsOneMessageAndStopAndStartStillWork) {
 
         h.failPathsContaining("");
         h.run(MusicStop_Click);
-        EXPECT_TRUE(h.Top.MusicStart.Enabled);
-        h.clearCalls();
-        h.run(MusicStart_Click);
-        EXPECT_EQ(h.calls(), h.playCalls("c")); // the box still says 3
-        EXPECT_EQ(h.Top.PlayState, 1);
+        EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls("c")); // the box still says 3
+        EXPECT_EQ(h.status(), "1 再生中 ●2 0111");
     }
 }
 
@@ -203,7 +162,6 @@ TEST(EndOfTrack, TheNextSlotFailingToOpenIsRetriedEveryTickWithOneMessage) {
     h.advance(950 * 4);
     EXPECT_EQ(h.ui.messages, Calls{"ファイルを開けませんでした。"});
     EXPECT_EQ(h.calls(), Calls(4, "vbmp3_open(" + h.pathOf("b") + ")"));
-    EXPECT_EQ(h.app.NextTrackPending, 1);
     EXPECT_EQ(h.app.CurrentTrack, 1);
     EXPECT_EQ(h.markedSlot(), -1);
     EXPECT_EQ(h.clock(), "0:00");

@@ -22,35 +22,22 @@ TEST(Back, RestartsAfterTenTicksAndOtherwiseGoesToThePreviousSlot) {
     h.Top.Text1.Caption = "4";
     h.run(MusicStart_Click);
     h.advance(176);
-    EXPECT_EQ(h.Top.BackTicks, 11);
     EXPECT_FALSE(h.Top.MusicBackTimer.Enabled);
     h.advance(2000);
     EXPECT_EQ(h.Top.BackTicks, 11);
 
-    h.clearCalls();
-    h.run(MusicBack_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("d"));
-    EXPECT_EQ(h.app.CurrentTrack, 3);
+    EXPECT_EQ(h.callsOf(MusicBack_Click), h.playCalls("d"));
     EXPECT_EQ(h.markedSlot(), 3);
     EXPECT_EQ(h.clock(), "0:00");
-    EXPECT_EQ(h.Top.BackTicks, 0);
-    EXPECT_TRUE(h.Top.MusicBackTimer.Enabled);
 
     h.advance(160); // ten ticks: still within the window
-    h.clearCalls();
-    h.run(MusicBack_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("c"));
+    EXPECT_EQ(h.callsOf(MusicBack_Click), h.playCalls("c"));
     EXPECT_EQ(h.markedSlot(), 2);
-    EXPECT_EQ(h.Top.PlayState, 1);
     h.advance(48);
     h.run(MusicBack_Click);
     h.run(MusicBack_Click);
-    EXPECT_EQ(h.markedSlot(), 0);
-    h.clearCalls();
-    h.run(MusicBack_Click); // no wrap to the last slot
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.markedSlot(), 0);
-    EXPECT_EQ(h.app.CurrentTrack, 0);
+    EXPECT_TRUE(h.callsOf(MusicBack_Click).empty()); // no wrap to the last slot
+    EXPECT_EQ(h.status(), "1 再生中 ●0 0111");
 
     // Both back paths start the seconds at 0, so the next Timer1 tick shows 0:01.
     h.advance(950);
@@ -60,26 +47,17 @@ TEST(Back, RestartsAfterTenTicksAndOtherwiseGoesToThePreviousSlot) {
 TEST(Back, DoesNothingWhileIdleStoppedOrFinished) {
     Harness h;
     AddLetters(h, 3);
-    h.run(MusicBack_Click);
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.PlayState, 0);
+    EXPECT_TRUE(h.callsOf(MusicBack_Click).empty());
     h.Top.Text1.Caption = "2";
     h.run(MusicStart_Click);
     h.run(MusicStop_Click);
-    h.clearCalls();
-    h.run(MusicBack_Click); // within ten ticks
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.PlayState, 4);
+    EXPECT_TRUE(h.callsOf(MusicBack_Click).empty()); // within ten ticks
     h.Top.Text1.Caption = "3";
     h.run(MusicStart_Click);
     h.endOfTrack();
     h.advance(500);
-    ASSERT_EQ(h.Top.PlayState, 3);
-    h.clearCalls();
-    h.run(MusicBack_Click); // after ten ticks
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.PlayState, 3);
-    EXPECT_EQ(h.markedSlot(), -1);
+    EXPECT_TRUE(h.callsOf(MusicBack_Click).empty()); // after ten ticks
+    EXPECT_EQ(h.status(), "3 終了！ ●- 1110");
 }
 
 TEST(Back, FromPauseToThePreviousSlotKeepsTheClockAndTheEndOfTrackRunning) {
@@ -89,65 +67,39 @@ TEST(Back, FromPauseToThePreviousSlotKeepsTheClockAndTheEndOfTrackRunning) {
     h.run(MusicStart_Click);
     h.advance(50);
     h.run(MusicPause_Click);
-    h.clearCalls();
-    h.run(MusicBack_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_TRUE(h.Top.Timer1.Enabled);
+    EXPECT_EQ(h.callsOf(MusicBack_Click), h.playCalls("a"));
+    EXPECT_EQ(h.status(), "1 再生中 ●0 1111"); // Start stays enabled as it was
     h.advance(950);
     EXPECT_EQ(h.clock(), "0:01");
     h.endOfTrack();
-    h.clearCalls();
-    h.advance(950);
-    EXPECT_EQ(h.calls(), h.playCalls("b"));
+    EXPECT_EQ(h.callsWithin(950), h.playCalls("b"));
 }
 
 TEST(Forward, PlaysTheNextSlotFromAnyStateButNeverPastTheLast) {
     Harness h;
     AddLetters(h, 3);
-    h.run(MusicFoward_Click); // idle
-    EXPECT_EQ(h.calls(), h.playCalls("b"));
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.markedSlot(), 1);
-    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.Timer1.Enabled);
+    EXPECT_EQ(h.callsOf(MusicFoward_Click), h.playCalls("b")); // idle
+    EXPECT_EQ(h.status(), "1 再生中 ●1 0111");
     h.advance(950);
     EXPECT_EQ(h.clock(), "0:00");
 
     h.run(MusicPause_Click);
-    h.clearCalls();
-    h.run(MusicFoward_Click); // paused
-    EXPECT_EQ(h.calls(), h.playCalls("c"));
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
+    EXPECT_EQ(h.callsOf(MusicFoward_Click), h.playCalls("c")); // paused
+    EXPECT_EQ(h.status(), "1 再生中 ●2 0111");
 
     h.Top.selectRepeatOption(0);
-    h.clearCalls();
-    h.run(MusicFoward_Click); // the last slot, even repeating all
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.markedSlot(), 2);
+    EXPECT_TRUE(h.callsOf(MusicFoward_Click).empty()); // the last slot, even repeating all
 
+    // Stopped, forward goes to slot 1; failing to open it keeps what was done before.
     h.run(MusicStop_Click);
-    h.clearCalls();
-    h.run(MusicFoward_Click); // stopped: slot 1
-    EXPECT_EQ(h.calls(), h.playCalls("b"));
-
-    h.failPathsContaining("/c");
+    h.failPathsContaining("/b");
     h.run(MusicFoward_Click);
     EXPECT_EQ(h.ui.messages, Calls{"ファイルを開けませんでした。"});
-    EXPECT_EQ(h.app.CurrentTrack, 2);
-    EXPECT_EQ(h.markedSlot(), -1);
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-}
-
-TEST(Forward, DoesNothingWithOneTrack) {
-    Harness h;
-    AddLetters(h, 1);
-    h.run(MusicFoward_Click);
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.PlayState, 0);
+    EXPECT_EQ(h.app.CurrentTrack, 1);
+    EXPECT_EQ(h.status(), "4 停止しました ●- 0111");
+    h.failPathsContaining("");
+    h.run(MusicStop_Click);
+    EXPECT_EQ(h.callsOf(MusicFoward_Click), h.playCalls("b"));
 }
 
 } // namespace

@@ -10,35 +10,26 @@ using Calls = std::vector<std::string>;
 TEST(Start, PlaysTheNumberedSlotOrElseTheCurrentOne) {
     Harness h;
     h.addTracks({"a", "b", "c"});
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
-    EXPECT_EQ(h.markedSlot(), 0);
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
-    EXPECT_TRUE(h.Top.Timer1.Enabled);
-    EXPECT_TRUE(h.Top.MusicBackTimer.Enabled);
+    EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls("a"));
+    EXPECT_EQ(h.status(), "1 再生中 ●0 0111");
+    EXPECT_EQ(h.clock(), "0:00");
+    h.advance(950);
+    EXPECT_EQ(h.clock(), "0:00"); // the first tick shows 0:00, the second 0:01
+    h.advance(950);
+    EXPECT_EQ(h.clock(), "0:01");
 
     // A new start while playing opens the chosen file without closing the old one.
     h.Top.Text1.Caption = "3";
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("c"));
-    EXPECT_EQ(h.markedSlot(), 2);
+    EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls("c"));
+    EXPECT_EQ(h.status(), "1 再生中 ●2 0111");
     EXPECT_EQ(h.Top.Text1.Caption, "3");
 
     // After Stop the number in the box still counts; an empty box means slot 0.
-    h.run(MusicStop_Click);
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("c"));
-    h.Top.Text1.Caption = "";
-    h.run(MusicStop_Click);
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
+    for (const char* box : {"3", ""}) {
+        h.Top.Text1.Caption = box;
+        h.run(MusicStop_Click);
+        EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls(*box ? "c" : "a"));
+    }
     EXPECT_TRUE(h.ui.messages.empty());
 }
 
@@ -58,81 +49,34 @@ TEST(Start, RefusesNumbersItCannotPlayAndEmptiesTheBox) {
         EXPECT_EQ(h.Top.Text1.Caption, "") << text;
     }
     EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.PlayState, 0);
-    EXPECT_TRUE(h.Top.MusicStart.Enabled);
-    EXPECT_FALSE(h.Top.Timer1.Enabled);
-}
-
-TEST(Start, TheFirstTimer1TickShowsNoughtAndTheSecondOneSecond) {
-    Harness h;
-    h.addTracks({"a"});
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.clock(), "0:00");
-    h.advance(950);
-    EXPECT_EQ(h.clock(), "0:00");
-    h.advance(950);
-    EXPECT_EQ(h.clock(), "0:01");
+    EXPECT_EQ(h.status(), std::string("0 ") + TopForm::kInstruction + " ●- 1100");
 }
 
 TEST(PauseAndStop, FollowTheStateTable) {
     Harness h;
+    h.clearCalls();
+    h.run(MusicStop_Click); // an empty list: nothing at all
     h.addTracks({"a", "b"});
-    h.clearCalls();
     h.run(MusicPause_Click); // idle: nothing
-    EXPECT_EQ(h.Top.Label1.Caption, TopForm::kInstruction);
     EXPECT_TRUE(h.calls().empty());
+    EXPECT_EQ(h.status(), std::string("0 ") + TopForm::kInstruction + " ●- 1100");
 
     h.run(MusicStart_Click);
-    h.clearCalls();
-    h.run(MusicPause_Click);
-    EXPECT_EQ(h.calls(), Calls{"vbmp3_pause()"});
-    EXPECT_EQ(h.Top.PlayState, 2);
-    EXPECT_EQ(h.Top.Label1.Caption, "一時停止");
-    EXPECT_TRUE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
-    EXPECT_FALSE(h.Top.Timer1.Enabled);
-    EXPECT_FALSE(h.Top.MusicBackTimer.Enabled);
-    EXPECT_EQ(h.markedSlot(), 0);
+    EXPECT_EQ(h.callsOf(MusicPause_Click), Calls{"vbmp3_pause()"});
+    EXPECT_EQ(h.status(), "2 一時停止 ●0 1100");
 
-    // Resume ignores the box.
-    h.Top.Text1.Caption = "2";
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), Calls{"vbmp3_restart()"});
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.Timer1.Enabled);
-    EXPECT_EQ(h.markedSlot(), 0);
-    EXPECT_EQ(h.Top.Text1.Caption, "2");
+    h.Top.Text1.Caption = "2"; // resume ignores the box
+    EXPECT_EQ(h.callsOf(MusicStart_Click), Calls{"vbmp3_restart()"});
+    EXPECT_EQ(h.status(), "1 再生中 ●0 0111");
 
     h.advance(2000);
-    h.clearCalls();
-    h.run(MusicStop_Click);
-    EXPECT_EQ(h.calls(), Calls{"vbmp3_close()"});
-    EXPECT_EQ(h.Top.PlayState, 4);
-    EXPECT_EQ(h.Top.Label1.Caption, "停止しました");
+    EXPECT_EQ(h.callsOf(MusicStop_Click), Calls{"vbmp3_close()"});
+    EXPECT_EQ(h.status(), "4 停止しました ●- 1100");
     EXPECT_EQ(h.clock(), "0:00");
-    EXPECT_EQ(h.markedSlot(), -1);
     EXPECT_EQ(h.app.CurrentTrack, 0);
-    EXPECT_TRUE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
-    EXPECT_FALSE(h.Top.Timer1.Enabled);
 
-    h.clearCalls();
-    h.run(MusicPause_Click); // stopped: nothing
-    EXPECT_EQ(h.Top.PlayState, 4);
-    EXPECT_TRUE(h.calls().empty());
-}
-
-TEST(PauseAndStop, StopWithAnEmptyListChangesNothing) {
-    Harness h;
-    h.clearCalls();
-    h.run(MusicStop_Click);
-    EXPECT_TRUE(h.calls().empty());
-    EXPECT_EQ(h.Top.Label1.Caption, TopForm::kInstruction);
-    EXPECT_EQ(h.Top.PlayState, 0);
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
+    EXPECT_TRUE(h.callsOf(MusicPause_Click).empty()); // stopped: nothing
+    EXPECT_EQ(h.status(), "4 停止しました ●- 1100");
 }
 
 TEST(TrackNumberBox, LetsOnlyDigitsAndBackspaceThrough) {
@@ -151,36 +95,20 @@ TEST(Start, AFailedOpenKeepsTheEarlierStepsAndStopThenStartRecover) {
     h.run(MusicStart_Click);
     h.failPathsContaining("/b");
     h.Top.Text1.Caption = "2";
-    h.clearCalls();
-    h.run(MusicStart_Click);
+    EXPECT_EQ(h.callsOf(MusicStart_Click), Calls{"vbmp3_open(" + h.pathOf("b") + ")"});
     EXPECT_EQ(h.ui.messages, Calls{"ファイルを開けませんでした。"});
-    EXPECT_EQ(h.calls(), Calls{"vbmp3_open(" + h.pathOf("b") + ")"});
     EXPECT_EQ(h.app.CurrentTrack, 1);
-    EXPECT_TRUE(h.Top.Timer1.Enabled);
-    EXPECT_TRUE(h.Top.MusicBackTimer.Enabled);
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
-    EXPECT_TRUE(h.Top.MusicPause.Enabled);
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.Top.Label1.Caption, "再生中");
-    EXPECT_EQ(h.markedSlot(), -1); // the box named a slot, so the old mark went
+    EXPECT_EQ(h.status(), "1 再生中 ●- 0111"); // the box named a slot, so the old mark went
 
-    // From the stopped state the state, the status and the (absent) mark stay.
     h.run(MusicStop_Click);
     h.run(MusicStart_Click);
-    EXPECT_EQ(h.Top.PlayState, 4);
-    EXPECT_EQ(h.Top.Label1.Caption, "停止しました");
-    EXPECT_EQ(h.markedSlot(), -1);
     EXPECT_EQ(h.ui.messages.size(), 2u);
-    EXPECT_FALSE(h.Top.MusicStart.Enabled);
+    EXPECT_EQ(h.status(), "4 停止しました ●- 0111");
 
     h.failPathsContaining("");
     h.run(MusicStop_Click);
-    h.Top.Text1.Caption = "";
-    h.clearCalls();
-    h.run(MusicStart_Click);
-    EXPECT_EQ(h.calls(), h.playCalls("a"));
-    EXPECT_EQ(h.Top.PlayState, 1);
-    EXPECT_EQ(h.markedSlot(), 0);
+    EXPECT_EQ(h.callsOf(MusicStart_Click), h.playCalls("b"));
+    EXPECT_EQ(h.status(), "1 再生中 ●1 0111");
 }
 
 } // namespace

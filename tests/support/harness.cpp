@@ -128,6 +128,16 @@ std::string Harness::clock() const {
     return Top.Labelmin.Caption + ":" + Top.Labelsec[1].Caption + Top.Labelsec[0].Caption;
 }
 
+std::string Harness::status() const {
+    const int mark = markedSlot();
+    std::string s = std::to_string(Top.PlayState) + " " + Top.Label1.Caption + " ●" +
+                    (mark == -1 ? "-" : std::to_string(mark)) + " ";
+    for (bool on : {Top.MusicStart.Enabled, Top.MusicPause.Enabled, Top.Timer1.Enabled,
+                    Top.MusicBackTimer.Enabled})
+        s += on ? '1' : '0';
+    return s;
+}
+
 std::string Harness::playlistProblem(bool boxesMayBeTicked) const {
     if (app.TrackCount < 0 || app.TrackCount > kRows)
         return "TrackCount " + std::to_string(app.TrackCount);

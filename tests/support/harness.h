@@ -65,6 +65,17 @@ class Harness {
     // The library calls since the last clearCalls().
     std::vector<std::string> calls() const;
     void clearCalls();
+    // The library calls a handler makes, or the ticks of the next `ms` milliseconds.
+    std::vector<std::string> callsOf(const std::function<void(App&)>& handler) {
+        clearCalls();
+        run(handler);
+        return calls();
+    }
+    std::vector<std::string> callsWithin(int64_t ms) {
+        clearCalls();
+        advance(ms);
+        return calls();
+    }
     void failNextOpen();
     void failPathsContaining(const std::string& part);
 
@@ -72,6 +83,9 @@ class Harness {
     int markedSlot() const;
     // "m:ss" as the clock labels show it.
     std::string clock() const;
+    // PlayState, Label1, the marked slot and which of MusicStart, MusicPause, Timer1 and
+    // MusicBackTimer are enabled: "1 再生中 ●2 0111" ("●-" for no mark).
+    std::string status() const;
     // The first broken playlist rule, "" when all hold: the filled slots are exactly
     // 0..TrackCount-1, each captioned "★n★name", every other row empty, no box ticked
     // unless `boxesMayBeTicked`.
