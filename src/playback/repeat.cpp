@@ -66,11 +66,6 @@ void EndOfList(App& a) {
 
 void RepeatOne(App& a) {
     TopForm& Top = a.Top;
-    // Stop may have come between the end and this tick; there is then no slot to repeat.
-    if (a.CurrentTrack < 1) {
-        Top.RepeatTimer.Enabled = false;
-        return;
-    }
     Top.MusicBackTimer.Enabled = true;
     Top.BackTicks = 0;
     ShowClockZero(a);
@@ -145,6 +140,13 @@ void Timer1_Timer(App& a) {
 
 void RepeatTimer_Timer(App& a) {
     const TopForm& Top = a.Top;
+    // The end of a track leaves CurrentTrack at 1 or more. At 0, Stop or reset (or a Start
+    // of the first slot) came between the end and this tick: nothing is to follow the end,
+    // and the slot before CurrentTrack that every mode addresses would be slot -1.
+    if (a.CurrentTrack < 1) {
+        a.Top.RepeatTimer.Enabled = false;
+        return;
+    }
     if (Selected(Top, 2))
         EndOfList(a);
     else if (Selected(Top, 1))
