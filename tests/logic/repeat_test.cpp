@@ -123,15 +123,23 @@ TEST(EndOfTrack, IgnoresOtherEventsAndTheEndsOfReplacedOrClosedFiles) {
     EXPECT_EQ(h.app.NextTrackPending, 1);
 }
 
-TEST(EndOfTrack, StopOrResetBeforeTheNextSlotStartsLeavesNoMark) {
-    for (auto command : {MusicStop_Click, FileReset_Click}) {
-        Harness h;
-        PlayThree(h, 2, 0);
-        h.endOfTrack(); // the mark stands on slot 0, CurrentTrack names slot 1
-        h.run(command);
-        EXPECT_EQ(h.markedSlot(), -1);
-        h.advance(2000);
-        EXPECT_EQ(h.calls(), Calls{"vbmp3_close()"});
+// Until the tick that acts on the end, the mark stands on the slot that ended while
+// CurrentTrack names the next one. Stop or reset in that moment ends playback all the same.
+TEST(EndOfTrack, StopOrResetBeforeTheTickThatActsOnTheEndLeaveNothingToFollow) {
+    for (int mode : {0, 1, 2}) {
+        for (int slot : {0, 2}) {
+            for (auto command : {MusicStop_Click, FileReset_Click}) {
+                Harness h;
+                PlayThree(h, mode, slot);
+                h.endOfTrack();
+                h.run(command);
+                SCOPED_TRACE(::testing::Message() << "mode " << mode << ", slot " << slot);
+                EXPECT_TRUE(h.callsWithin(2000).empty());
+                EXPECT_EQ(h.status(), command == MusicStop_Click
+                                          ? "4 停止しました ●- 1100"
+                                          : std::string("0 ") + TopForm::kInstruction + " ●- 0100");
+            }
+        }
     }
 }
 
