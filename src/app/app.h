@@ -26,6 +26,9 @@ struct App {
     // message; -1 when none.
     int16_t Timer1FailedSlot = -1;
 
+    // The library's file generation when an end of track enabled RepeatTimer.
+    uint64_t RepeatFileGeneration = 0;
+
     Vbmp3Binding& lib;
     UiServices& ui;
     bool Ended = false; // set by the shut-down; no handler runs afterwards

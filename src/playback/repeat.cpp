@@ -105,12 +105,14 @@ void PlaybackCallback_Steps(App& a, int32_t code) {
     if (a.CurrentTrack < a.TrackCount) {
         if (Selected(a.Top, 1)) {
             a.Top.RepeatTimer.Enabled = true;
+            a.RepeatFileGeneration = a.lib.fileGeneration();
         } else {
             a.NextTrackPending = 1;
             a.Timer1FailedSlot = -1;
         }
     } else {
         a.Top.RepeatTimer.Enabled = true;
+        a.RepeatFileGeneration = a.lib.fileGeneration();
     }
 }
 
@@ -140,10 +142,10 @@ void Timer1_Timer(App& a) {
 
 void RepeatTimer_Timer(App& a) {
     const TopForm& Top = a.Top;
-    // The end of a track leaves CurrentTrack at 1 or more. At 0, Stop or reset (or a Start
-    // of the first slot) came between the end and this tick: nothing is to follow the end,
-    // and the slot before CurrentTrack that every mode addresses would be slot -1.
-    if (a.CurrentTrack < 1) {
+    // A command that opened or closed a file between the end and this tick (Stop, reset,
+    // Start, back, forward) has taken over from the end; the end leaves CurrentTrack at 1
+    // or more, so every mode's slot before it is a real one.
+    if (a.lib.fileGeneration() != a.RepeatFileGeneration || a.CurrentTrack < 1) {
         a.Top.RepeatTimer.Enabled = false;
         return;
     }

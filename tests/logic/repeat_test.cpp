@@ -143,6 +143,21 @@ TEST(EndOfTrack, StopOrResetBeforeTheTickThatActsOnTheEndLeaveNothingToFollow) {
     }
 }
 
+// A command that opens another file in that moment takes over from the end: the tick that
+// would have wrapped to slot 0 does nothing.
+TEST(EndOfTrack, ForwardBeforeTheTickThatActsOnTheEndIsNotUndone) {
+    Harness h;
+    PlayThree(h, 0, 2);
+    h.endOfTrack();
+    h.run(MusicStop_Click);
+    h.run(MusicFoward_Click);
+    h.clearCalls();
+    h.advance(100);
+    EXPECT_TRUE(h.calls().empty());
+    EXPECT_EQ(h.app.CurrentTrack, 1);
+    EXPECT_EQ(h.markedSlot(), 1);
+}
+
 TEST(EndOfTrack, AFailedRepeatShowsOneMessageAndStopAndStartStillWork) {
     for (int mode : {1, 0}) {
         Harness h;
