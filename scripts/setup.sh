@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libmpg123-dev mpg123 fonts-ipafont-gothic
     libgtest-dev googletest
     lame sox xvfb x11-utils pulseaudio pulseaudio-utils
-    python3-pyatspi at-spi2-core dbus
+    python3-pyatspi at-spi2-core dbus xdotool
 )
 
 missing=()
