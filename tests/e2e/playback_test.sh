@@ -19,13 +19,13 @@ root=$(cd "$here/../.." && pwd)
 ui() { /usr/bin/python3 "$here/ui.py" "$@"; }
 sound() { /usr/bin/python3 "$here/sound.py" "$@"; }
 
-# shellcheck source=scripts/xvfb.sh
-. "$root/scripts/xvfb.sh"
+# shellcheck source=tests/e2e/desktop.sh
+. "$here/desktop.sh"
 # shellcheck source=tests/support/pulse.sh
 . "$root/tests/support/pulse.sh"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zt4-e2e.XXXXXX")
-player_pid="" bus_pid="" a11y_pid=""
+player_pid=""
 step="start-up"
 
 cleanup() {
@@ -36,9 +36,7 @@ cleanup() {
     fi
     [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null && wait "$player_pid" 2>/dev/null
     pulse_stop
-    [ -n "$a11y_pid" ] && kill "$a11y_pid" 2>/dev/null && wait "$a11y_pid" 2>/dev/null
-    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
-    xvfb_stop
+    desktop_stop
     if [ "$rc" -eq 0 ]; then
         rm -rf "$tmp"
     else
@@ -90,20 +88,8 @@ for i in 1 2 3; do
 done
 
 step="starting Xvfb, D-Bus, the accessibility bus and PulseAudio"
-mkdir -p "$tmp/home" "$tmp/runtime" "$tmp/work"
-chmod 700 "$tmp/runtime"
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
-xvfb_start
-bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
-bus_pid=${bus##*$'\n'}
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$tmp/a11y.log" 2>&1 &
-a11y_pid=$!
-for i in $(seq 100); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-        org.a11y.Bus.GetAddress >/dev/null 2>&1 && break
-    sleep 0.1
-done
+desktop_start "$tmp"
+mkdir -p "$tmp/work"
 pulse_start "$tmp/pulse"
 
 step="starting the player"
