@@ -13,6 +13,19 @@ namespace zt4::qt {
 
 namespace {
 
+// About a screenful of lines per event-loop turn keeps each turn short.
+constexpr std::size_t kPieceBytes = 256 * 1024;
+
+std::string withLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t crlf; (crlf = text.find("\r\n", from)) != std::string::npos; from = crlf + 1)
+        out.append(text, from, crlf - from);
+    out.append(text, from, std::string::npos);
+    return out;
+}
+
 // A title bar with a close button only: no minimise or maximise button.
 constexpr Qt::WindowFlags kHelpWindowFlags = Qt::Window | Qt::CustomizeWindowHint |
                                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -64,7 +77,7 @@ FaqWindow::FaqWindow() : text_(new QPlainTextEdit(this)) {
     setObjectName(FaqForm::kName);
     setAccessibleDescription(objectName());
     setWindowTitle(FaqForm::kCaption);
-    setWindowIcon(windowIcon());
+    setWindowIcon(programIcon());
     setWindowFlags(kHelpWindowFlags);
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -76,18 +89,46 @@ FaqWindow::FaqWindow() : text_(new QPlainTextEdit(this)) {
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setFont(toQFont(FontSpec{"ＭＳ Ｐゴシック", 9, 400}));
     text_->installEventFilter(this);
+    filler_.setInterval(0);
+    connect(&filler_, &QTimer::timeout, this, [this] { appendPiece(); });
     resize(pixels(FaqForm::kClientWidth), pixels(FaqForm::kClientHeight));
 }
 
 void FaqWindow::showText(const std::string& text) {
-    QString body = toQString(text);
-    body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text_->setPlainText(body);
+    pending_ = withLineFeeds(text);
+    done_ = 0;
+    text_->setPlainText(nextPiece());
     text_->moveCursor(QTextCursor::Start);
     text_->verticalScrollBar()->setValue(0);
+    if (done_ < pending_.size())
+        filler_.start();
+    else
+        filler_.stop();
     show();
     raise();
     activateWindow();
+}
+
+// The next piece, cut just before a line break so that it starts a new line of the view.
+QString FaqWindow::nextPiece() {
+    std::size_t end = done_ + kPieceBytes;
+    end = end < pending_.size() ? pending_.find('\n', end) : std::string::npos;
+    if (end == std::string::npos)
+        end = pending_.size();
+    const QString piece = QString::fromUtf8(pending_.data() + done_, qsizetype(end - done_));
+    done_ = end;
+    return piece;
+}
+
+void FaqWindow::appendPiece() {
+    QTextCursor end(text_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(nextPiece());
+    if (done_ == pending_.size()) {
+        filler_.stop();
+        pending_ = std::string();
+        done_ = 0;
+    }
 }
 
 void FaqWindow::resizeEvent(QResizeEvent* event) {
@@ -117,7 +158,7 @@ AboutWindow::AboutWindow(const AboutForm& form) {
     setObjectName(toQString(form.Name));
     setAccessibleDescription(objectName());
     setWindowTitle(toQString(form.Caption));
-    setWindowIcon(windowIcon());
+    setWindowIcon(programIcon());
     setWindowFlags(kHelpWindowFlags);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(pixels(form.ClientWidth), pixels(form.ClientHeight));

@@ -4,7 +4,10 @@
 
 #include "ui/about_form.h"
 
+#include <QTimer>
 #include <QWidget>
+
+#include <string>
 
 class QPlainTextEdit;
 
@@ -15,15 +18,24 @@ class FaqWindow : public QWidget {
     FaqWindow();
 
     // Sets the text (CR LF line ends), scrolls to its start and brings the window up.
+    // A big text goes in a piece at a time between events: the window shows its start at
+    // once and stays responsive while the rest is added.
     void showText(const std::string& text);
     QPlainTextEdit* textView() const { return text_; }
+    bool stillFilling() const { return filler_.isActive(); }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QString nextPiece();
+    void appendPiece();
+
     QPlainTextEdit* text_;
+    std::string pending_; // the text with LF line ends, UTF-8
+    std::size_t done_ = 0; // bytes of it already in the view
+    QTimer filler_;
 };
 
 class AboutWindow : public QWidget {

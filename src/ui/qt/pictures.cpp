@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPolygonF>
 
+// The icon is compiled into this static library; its registration must be called by name.
+static void initIconResource() { Q_INIT_RESOURCE(icon); }
+
 namespace zt4::qt {
 
 namespace {
@@ -52,7 +55,8 @@ QPixmap transportPicture(Picture picture, int width, int height) {
     return pixmap;
 }
 
-QIcon windowIcon() {
+QIcon programIcon() {
+    initIconResource();
     return QIcon(QStringLiteral(":/zt4-32.png"));
 }
 

@@ -12,6 +12,6 @@ namespace zt4::qt {
 QPixmap transportPicture(Picture picture, int width, int height);
 
 // The program's 32 × 32, 16-colour icon, the same as the desktop entry's.
-QIcon windowIcon();
+QIcon programIcon();
 
 } // namespace zt4::qt

@@ -166,7 +166,7 @@ TopWindow::TopWindow(App& app, Driver& driver) : app_(app), driver_(driver) {
     TopForm& form = app_.Top;
     setObjectName(toQString(form.Name));
     setAccessibleDescription(objectName());
-    setWindowIcon(windowIcon());
+    setWindowIcon(programIcon());
 
     auto* client = new ClientArea(form);
     client->setFixedSize(pixels(form.ClientWidth), pixels(form.ClientHeight));

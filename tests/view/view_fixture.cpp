@@ -1,0 +1,75 @@
+#include "view_fixture.h"
+
+#include "fake_vbmp3/fake_vbmp3.h"
+
+#include <QCoreApplication>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace zt4::test {
+
+void ViewTest::SetUp() {
+    char buffer[PATH_MAX];
+    oldFolder_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
+    std::string pattern = (std::filesystem::temp_directory_path() / "zt4-view-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder = pattern;
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+}
+
+void ViewTest::TearDown() {
+    player.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(chdir(oldFolder_.c_str()), 0);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+void ViewTest::start(bool withFaq) {
+    if (withFaq) {
+        // Three lines in code page 932: "Q. first", "テスト", "A. last".
+        std::ofstream(folder + "/FAQ.txt", std::ios::binary)
+            << "Q. first\r\n\x83\x65\x83\x58\x83\x67\r\nA. last\r\n";
+    }
+    player = std::make_unique<qt::Player>(FAKE_VBMP3_PATH, [this] { return now; });
+    reinterpret_cast<fake_reset_fn>(player->binding.symbol("fake_reset"))();
+    player->ui.messageBox = [this](const QString& text) { messages.push_back(text); };
+    player->ui.quit = [this] { ++quits; };
+    player->start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&player->top));
+}
+
+void ViewTest::advance(int64_t ms) {
+    const int64_t target = now + ms;
+    // After the end nothing runs, so due timers stay due.
+    for (int64_t due = player->dispatcher.nextDue();
+         due >= 0 && due <= target && !player->app.Ended; due = player->dispatcher.nextDue()) {
+        now = std::max(now, due);
+        player->driver.pump();
+    }
+    now = target;
+    player->driver.pump();
+}
+
+std::vector<std::string> ViewTest::calls() {
+    const char* text = reinterpret_cast<fake_calls_fn>(player->binding.symbol("fake_calls"))();
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void ViewTest::clearCalls() {
+    reinterpret_cast<fake_clear_calls_fn>(player->binding.symbol("fake_clear_calls"))();
+}
+
+QPoint ViewTest::inWindow(QWidget* w, QPoint local) const {
+    return w->mapTo(&player->top, local);
+}
+
+} // namespace zt4::test
