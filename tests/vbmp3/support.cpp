@@ -131,46 +131,21 @@ void FifoOutput::connect() {
     ASSERT_GE(fd_, 0);
 }
 
-namespace {
-
-std::vector<int16_t> to_samples(const std::vector<unsigned char>& bytes) {
-    EXPECT_EQ(bytes.size() % 4, 0u) << "not whole stereo frames";
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
-}
-
-} // namespace
-
-std::vector<int16_t> FifoOutput::read(size_t bytes) {
+std::vector<int16_t> FifoOutput::read_some(size_t bytes, int quiet_ms) {
     std::vector<unsigned char> buf;
     unsigned char chunk[4096];
-    while (buf.size() < bytes) {
+    pollfd p{fd_, POLLIN, 0};
+    while (buf.size() < bytes && poll(&p, 1, quiet_ms) > 0) {
         const ssize_t n = ::read(fd_, chunk, std::min(sizeof chunk, bytes - buf.size()));
         if (n <= 0) {
             break;
         }
         buf.insert(buf.end(), chunk, chunk + n);
     }
-    return to_samples(buf);
-}
-
-std::vector<int16_t> FifoOutput::read_while_flowing(std::chrono::milliseconds quiet) {
-    std::vector<unsigned char> buf;
-    unsigned char chunk[4096];
-    pollfd p{fd_, POLLIN, 0};
-    while (poll(&p, 1, static_cast<int>(quiet.count())) > 0) {
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-        if (n <= 0) {
-            break;
-        }
-        buf.insert(buf.end(), chunk, chunk + n);
-    }
-    return to_samples(buf);
-}
-
-std::vector<int16_t> FifoOutput::read_to_end() {
-    return read(SIZE_MAX);
+    EXPECT_EQ(buf.size() % 4, 0u) << "not whole stereo frames";
+    std::vector<int16_t> samples(buf.size() / 2);
+    std::memcpy(samples.data(), buf.data(), samples.size() * 2);
+    return samples;
 }
 
 size_t FifoOutput::slack() const {

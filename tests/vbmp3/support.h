@@ -71,15 +71,20 @@ class FifoOutput {
     // Call after vbmp3_play: the library opens the FIFO for writing at the start.
     void connect();
     // Reads exactly `bytes` (fewer only at the end of the stream).
-    std::vector<int16_t> read(size_t bytes);
+    std::vector<int16_t> read(size_t bytes) { return read_some(bytes, -1); }
+    std::vector<int16_t> read_to_end() { return read_some(SIZE_MAX, -1); }
     // Reads what comes until nothing has come for `quiet`, or the stream ends.
-    std::vector<int16_t> read_while_flowing(std::chrono::milliseconds quiet);
-    std::vector<int16_t> read_to_end();
+    std::vector<int16_t> read_while_flowing(std::chrono::milliseconds quiet) {
+        return read_some(SIZE_MAX, static_cast<int>(quiet.count()));
+    }
     // How far the writer can run ahead of the reader, in bytes, whatever the timing: the
     // pipe, a stdio buffer, and two 20 ms blocks at 44.1 kHz in flight.
     size_t slack() const;
 
   private:
+    // Reads up to `bytes`, waiting at most `quiet_ms` for each piece (-1: for ever).
+    std::vector<int16_t> read_some(size_t bytes, int quiet_ms);
+
     std::string path_;
     ScopedEnv output_;
     int fd_ = -1;

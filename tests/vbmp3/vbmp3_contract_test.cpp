@@ -171,29 +171,6 @@ TEST_F(RealTimeOutput, PauseHoldsAndRestartGoesOn) {
     EXPECT_TRUE(events::wait_for_ends(1));
 }
 
-TEST_F(FastOutput, PauseAndRestartLoseAndRepeatNoSample) {
-    TempDir dir;
-    const Pcm whole = play_to_wav(mp3("long.mp3"), dir);
-    ASSERT_EQ(whole.frames(), 264600u);
-
-    const std::string wav = dir.path("held.wav");
-    ScopedEnv output("VBMP3_OUTPUT", "wav:" + wav);
-    events::reset();
-    start(mp3("long.mp3"));
-    int holds = 0;
-    while (events::ends() == 0) {
-        holds += vbmp3_pause() != 0;
-        std::this_thread::yield();
-        vbmp3_restart();
-        // Lets the playback thread take a block or two before the next hold.
-        std::this_thread::sleep_for(200us);
-    }
-    EXPECT_GT(holds, 0);
-    const Pcm out = read_wav(wav);
-    ASSERT_EQ(out.frames(), whole.frames());
-    EXPECT_TRUE(out.samples == whole.samples);
-}
-
 TEST_F(FastOutput, PauseStopsTheOutputAndRestartGoesOnFromTheSameSample) {
     TempDir dir;
     const Pcm whole = play_to_wav(mp3("long.mp3"), dir);
