@@ -73,6 +73,13 @@ noise 65536 1 >"$out/random.mp3"
 # Cut off in the middle of a frame (a 128 kbit/s frame is 417 or 418 bytes long).
 head -c 20000 "$out/cbr128.mp3" >"$out/truncated.mp3"
 
+# An APEv2 tag (header, one item, footer) after the audio, as some taggers write it.
+perl -e '
+    my $item = pack("V V", 8, 0) . "Title\0" . "APE Tag!";
+    my $tag = sub { "APETAGEX" . pack("V V V V", 2000, length($item) + 32, 1, $_[0]) . "\0" x 8 };
+    print $tag->(0xA0000000), $item, $tag->(0x80000000);' >"$tmp/ape"
+cat "$out/cbr320.mp3" "$tmp/ape" >"$out/ape.mp3"
+
 # Damage in the middle: the same file twice with 40 kB of random bytes between.
 noise 40000 2 >"$tmp/junk"
 cat "$out/cbr320.mp3" "$tmp/junk" "$out/cbr320.mp3" >"$out/junk_middle.mp3"
