@@ -152,7 +152,8 @@ void copy_text(char (&field)[128], std::string_view text) {
             --n;
         }
     }
-    std::memcpy(field, text.data(), n);
+    // An empty view may have no data at all, which memcpy must not see.
+    std::copy_n(text.begin(), n, field);
     field[n] = '\0';
 }
 
