@@ -33,7 +33,7 @@ class FaqWindow : public QWidget {
     void appendPiece();
 
     QPlainTextEdit* text_;
-    std::string pending_; // the text with LF line ends, UTF-8
+    std::string pending_;  // the text with LF line ends, UTF-8
     std::size_t done_ = 0; // bytes of it already in the view
     QTimer filler_;
 };

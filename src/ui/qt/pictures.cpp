@@ -4,7 +4,9 @@
 #include <QPolygonF>
 
 // The icon is compiled into this static library; its registration must be called by name.
-static void initIconResource() { Q_INIT_RESOURCE(icon); }
+static void initIconResource() {
+    Q_INIT_RESOURCE(icon);
+}
 
 namespace zt4::qt {
 
