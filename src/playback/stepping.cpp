@@ -64,25 +64,11 @@ void MusicBack_Click(App& a) {
 }
 
 void MusicFoward_Click(App& a) {
-    TopForm& Top = a.Top;
     if (a.CurrentTrack >= a.TrackCount - 1)
         return;
     ClearMark(a, a.CurrentTrack);
     a.CurrentTrack += 1;
-    Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
-    Top.MusicStart.Enabled = false;
-    Top.MusicPause.Enabled = true;
-    a.NextTrackPending = 0;
-    ShowClockZero(a);
-    ResetClock(a, -1);
-    if (!OpenSlot(a, a.CurrentTrack))
-        return;
-    StartPlayback(a);
-    ShowMark(a, a.CurrentTrack);
-    Top.PlayState = 1;
-    Top.Label1.Caption = "再生中";
+    StartCurrentAfresh(a);
 }
 
 } // namespace zt4

@@ -20,6 +20,24 @@ void StartPlayback(App& a) {
     a.lib.vbmp3_play();
 }
 
+void StartCurrentAfresh(App& a) {
+    TopForm& Top = a.Top;
+    Top.Timer1.Enabled = true;
+    Top.MusicBackTimer.Enabled = true;
+    Top.BackTicks = 0;
+    Top.MusicStart.Enabled = false;
+    Top.MusicPause.Enabled = true;
+    a.NextTrackPending = 0;
+    ShowClockZero(a);
+    ResetClock(a, -1);
+    if (!OpenSlot(a, a.CurrentTrack))
+        return;
+    StartPlayback(a);
+    ShowMark(a, a.CurrentTrack);
+    Top.PlayState = 1;
+    Top.Label1.Caption = "再生中";
+}
+
 void ShowMark(App& a, int slot) {
     for (int i = 0; i < kRows; ++i)
         a.Top.Startm[i].Caption = i == slot ? "●" : "";

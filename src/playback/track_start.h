@@ -12,6 +12,11 @@ bool OpenSlot(App& a, int slot, bool tell = true);
 // Registers the end-of-track callback, then plays the opened file.
 void StartPlayback(App& a);
 
+// Start and forward start CurrentTrack afresh: both timers on, the back counter and the
+// clock from zero, the pause button ready; then open, play and mark the slot and say
+// "再生中". A failed open stops there, with the timers already on.
+void StartCurrentAfresh(App& a);
+
 // The play mark: "●" on one slot; showing it on a slot takes it off any other.
 void ShowMark(App& a, int slot);
 void ClearMark(App& a, int slot);

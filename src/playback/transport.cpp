@@ -63,20 +63,7 @@ void MusicStart_Click(App& a) {
     }
     if (!ChooseSlot(a))
         return;
-    Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
-    Top.MusicStart.Enabled = false;
-    Top.MusicPause.Enabled = true;
-    a.NextTrackPending = 0;
-    ShowClockZero(a);
-    ResetClock(a, -1);
-    if (!OpenSlot(a, a.CurrentTrack))
-        return;
-    StartPlayback(a);
-    ShowMark(a, a.CurrentTrack);
-    Top.PlayState = 1;
-    Top.Label1.Caption = "再生中";
+    StartCurrentAfresh(a);
 }
 
 void MusicPause_Click(App& a) {
