@@ -44,4 +44,17 @@ bool open_decoder(mpg123_handle* mh, int fd) {
     return lseek(fd, 0, SEEK_SET) == 0 && mpg123_open_fd(mh, fd) == MPG123_OK;
 }
 
+size_t AudioReader::read(unsigned char* buf, size_t size) {
+    size_t done = 0;
+    const int r = mpg123_read(mh_, buf, size, &done);
+    if (r == MPG123_DONE) {
+        ended_ = true;
+    } else if (r == MPG123_OK && done > 0) {
+        errors_ = 0;
+    } else if (r != MPG123_NEW_FORMAT) {
+        ended_ = ++errors_ >= kMaxErrorsInRow;
+    }
+    return done;
+}
+
 } // namespace vbmp3

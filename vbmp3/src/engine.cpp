@@ -216,7 +216,7 @@ bool Engine::play_track(const Track& track, const std::string& spec, uint64_t pl
     out.start(spec, track.rate());
     std::vector<unsigned char> block(block_bytes(track.rate()));
     StereoGain gain = gain_of(volume_.load(std::memory_order_relaxed));
-    int errors = 0;
+    AudioReader reader(mh.get());
     bool at_end = false;
     for (;;) {
         if (!hold_while_paused(play_id, out)) {
@@ -231,23 +231,14 @@ bool Engine::play_track(const Track& track, const std::string& spec, uint64_t pl
             break;
         }
         out.retry();
-        size_t done = 0;
-        const int r = mpg123_read(mh.get(), block.data(), block.size(), &done);
+        const size_t done = reader.read(block.data(), block.size());
         if (done > 0) {
             const StereoGain target = gain_of(volume_.load(std::memory_order_relaxed));
             apply_gain(reinterpret_cast<int16_t*>(block.data()), done / 4, gain, target);
             gain = target;
             out.play(block.data(), done);
         }
-        // The end is where the data ends, whatever a header said of the length. A read that
-        // gives nothing counts as a failure too, so that no stream can keep this loop busy.
-        if (r == MPG123_DONE) {
-            at_end = true;
-        } else if (r == MPG123_OK && done > 0) {
-            errors = 0;
-        } else if (r != MPG123_NEW_FORMAT) {
-            at_end = ++errors >= kMaxErrorsInRow;
-        }
+        at_end = reader.ended();
     }
     out.finish();
     return true;
