@@ -82,6 +82,26 @@ TEST_F(Open, CutsALongTitleOnACharacterBoundary) {
     EXPECT_EQ(full.compare(0, len, info.title), 0);
 }
 
+TEST_F(Open, GivesTagTextAsValidUtf8) {
+    std::ifstream in(mp3("cbr320.mp3"), std::ios::binary); // no tag of its own
+    const std::string audio((std::istreambuf_iterator<char>(in)), {});
+    // An ID3v2.4 title frame that says UTF-8 but holds a Latin-1 letter and a cut character.
+    const std::string text = std::string("\x03") + "Caf\xe9 \xe3\x81";
+    std::string v2 = std::string("ID3\x04\0\0\0\0\0", 10) + "TIT2" + std::string(3, '\0') +
+                     static_cast<char>(text.size()) + std::string(2, '\0') + text;
+    v2[9] = static_cast<char>(v2.size() - 10);
+    // An ID3v1 artist in the form of UTF-8 but encoding a surrogate: not UTF-8, so Latin-1.
+    std::string v1 = "TAG" + std::string(125, '\0');
+    v1.replace(33, 3, "\xed\xa0\x80");
+    TempDir dir;
+    std::ofstream(dir.path("bad_text.mp3"), std::ios::binary) << v2 << audio << v1;
+
+    vbmp3_fileinfo info{};
+    ASSERT_NE(vbmp3_open(dir.path("bad_text.mp3").c_str(), &info), 0);
+    EXPECT_STREQ(info.title, "Caf\uFFFD \uFFFD\uFFFD");
+    EXPECT_STREQ(info.artist, "\u00ED\u00A0\u0080");
+}
+
 TEST_F(Open, AcceptsANullRecord) {
     EXPECT_NE(vbmp3_open(mp3("cbr128.mp3").c_str(), nullptr), 0);
 }

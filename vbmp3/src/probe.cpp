@@ -15,24 +15,40 @@ namespace vbmp3 {
 
 namespace {
 
+// The length of the well-formed UTF-8 sequence that `s` starts with, 0 when it starts with
+// none: no overlong forms, surrogates or code points past U+10FFFF, which decoders reject.
+size_t utf8_sequence(std::string_view s) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = byte(0);
+    if (c < 0x80) {
+        return 1;
+    }
+    const size_t len = c >= 0xc2 && c <= 0xdf   ? 2
+                       : c >= 0xe0 && c <= 0xef ? 3
+                       : c >= 0xf0 && c <= 0xf4 ? 4
+                                                : 0;
+    if (len == 0 || s.size() < len) {
+        return 0;
+    }
+    // The lead byte narrows the range of the second.
+    const unsigned char lo = c == 0xe0 ? 0xa0 : c == 0xf0 ? 0x90 : 0x80;
+    const unsigned char hi = c == 0xed ? 0x9f : c == 0xf4 ? 0x8f : 0xbf;
+    if (byte(1) < lo || byte(1) > hi) {
+        return 0;
+    }
+    for (size_t k = 2; k < len; ++k) {
+        if ((byte(k) & 0xc0) != 0x80) {
+            return 0;
+        }
+    }
+    return len;
+}
+
 bool is_utf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const size_t len = c < 0x80           ? 1
-                           : (c >> 5) == 0x6  ? 2
-                           : (c >> 4) == 0xe  ? 3
-                           : (c >> 3) == 0x1e ? 4
-                                              : 0;
-        if (len == 0 || i + len > s.size()) {
+    for (size_t i = 0, n; i < s.size(); i += n) {
+        if ((n = utf8_sequence(s.substr(i))) == 0) {
             return false;
         }
-        for (size_t k = 1; k < len; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xc0) != 0x80) {
-                return false;
-            }
-        }
-        i += len;
     }
     return true;
 }
@@ -60,8 +76,23 @@ std::string id3v1_text(const char* field, size_t width) {
     return out;
 }
 
-std::string_view id3v2_text(const mpg123_string* s) {
-    return s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill) : std::string_view();
+// An ID3v2 text as libmpg123 gives it: converted to UTF-8 from Latin-1 and UTF-16, but passed
+// on as it is from a frame that says it is UTF-8, which a tagger may not have kept. Each byte
+// that is not part of a UTF-8 character becomes U+FFFD, as a display would show it.
+std::string id3v2_text(const mpg123_string* s) {
+    const std::string_view raw =
+        s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill) : std::string_view();
+    std::string out;
+    for (size_t i = 0, n; i < raw.size(); i += n) {
+        n = utf8_sequence(raw.substr(i));
+        if (n == 0) {
+            out += "\xef\xbf\xbd";
+            n = 1;
+        } else {
+            out.append(raw, i, n);
+        }
+    }
+    return out;
 }
 
 void fill_tags(mpg123_handle* mh, vbmp3_fileinfo& info) {
@@ -70,16 +101,13 @@ void fill_tags(mpg123_handle* mh, vbmp3_fileinfo& info) {
     if (mpg123_id3(mh, &v1, &v2) != MPG123_OK) {
         return;
     }
-    std::string_view title = v2 ? id3v2_text(v2->title) : std::string_view();
-    std::string_view artist = v2 ? id3v2_text(v2->artist) : std::string_view();
-    std::string v1_title, v1_artist;
+    std::string title = v2 ? id3v2_text(v2->title) : std::string();
+    std::string artist = v2 ? id3v2_text(v2->artist) : std::string();
     if (v1 && title.empty()) {
-        v1_title = id3v1_text(v1->title, sizeof v1->title);
-        title = v1_title;
+        title = id3v1_text(v1->title, sizeof v1->title);
     }
     if (v1 && artist.empty()) {
-        v1_artist = id3v1_text(v1->artist, sizeof v1->artist);
-        artist = v1_artist;
+        artist = id3v1_text(v1->artist, sizeof v1->artist);
     }
     copy_text(info.title, title);
     copy_text(info.artist, artist);
