@@ -1,8 +1,11 @@
 # The two commands of the README: `make run` and `make test`.
-PRESETS_TESTED := default asan
+PRESETS_TESTED := default asan fuzz
 JOBS ?= $(shell nproc)
+# `make fuzz`: seconds per target, and processes side by side.
+FUZZ_SECONDS ?= 300
+FUZZ_JOBS ?= 1
 
-.PHONY: setup build run test bench tsan clean
+.PHONY: setup build run test bench tsan fuzz clean
 
 setup:
 	@scripts/setup.sh
@@ -26,6 +29,13 @@ tsan: setup
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan
+
+fuzz: setup
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	@status=0; for t in decode faq; do \
+	    FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_MERGE=1 tests/fuzz/run_fuzz.sh build/fuzz $$t $(FUZZ_SECONDS) || status=1; \
+	done; exit $$status
 
 bench: build
 	@bench/run_all.sh build/default

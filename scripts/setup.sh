@@ -9,6 +9,7 @@ packages=(
     libgtest-dev googletest
     lame sox xvfb x11-utils pulseaudio pulseaudio-utils
     python3-pyatspi at-spi2-core dbus xdotool
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()
