@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <dlfcn.h>
 #include <out123.h>
 
 namespace vbmp3 {
@@ -21,6 +22,32 @@ std::atomic<bool> g_told_silent{false};
 void tell_silent_once() {
     if (!g_told_silent.exchange(true)) {
         std::fputs("libvbmp3: no audio output device could be opened; playing silently\n", stderr);
+    }
+}
+
+// libasound reads its configuration once per load and frees it only when told to. A failed
+// try of the ALSA driver unloads libasound with it, so every try while there is no device
+// leaked the configuration (about 75 kB): once tried, libasound stays loaded.
+void keep_libasound_loaded() {
+    static void* const handle = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NODELETE);
+    (void)handle;
+}
+
+// out123_open over a list of drivers, one at a time, as libout123 itself would try them.
+bool open_first_driver(out123_struct* ao, const std::string& drivers, const char* device) {
+    for (size_t from = 0;;) {
+        const size_t comma = drivers.find(',', from);
+        const std::string name = drivers.substr(from, comma - from);
+        if (name == "alsa") {
+            keep_libasound_loaded();
+        }
+        if (out123_open(ao, name.c_str(), device) == 0) {
+            return true;
+        }
+        if (comma == std::string::npos) {
+            return false;
+        }
+        from = comma + 1;
     }
 }
 
@@ -62,7 +89,7 @@ bool Output::open_device() {
         out123_param_string(ao_, OUT123_NAME, "zt4");
     }
     if (!opened_) {
-        if (out123_open(ao_, driver_.c_str(), device_.empty() ? nullptr : device_.c_str()) != 0) {
+        if (!open_first_driver(ao_, driver_, device_.empty() ? nullptr : device_.c_str())) {
             return false;
         }
         opened_ = true;
