@@ -12,7 +12,9 @@
  * "raw:/tmp/out.pcm", "test") or "null" for silence paced in real time. Unset, the library
  * tries PulseAudio (which PipeWire also serves), then ALSA. With no usable device it plays
  * silently in real time, so commands and the end of file still work, and says so once on
- * standard error; it keeps trying the device and uses it as soon as it is back. The file
+ * standard error; it keeps trying the device and uses it as soon as it is back. A device
+ * lost during playback (a sound server restarted) is tried again for up to 5 s while
+ * playback holds its place; it then goes on from the same sample, or else silently. The file
  * outputs ("wav", "raw", "test") are written as fast as the decoder runs.
  *
  * Latency: pause and volume changes are heard after what the device holds, about 0.1 s.

@@ -217,6 +217,10 @@ bool Engine::play_track(const Track& track, const std::string& spec, uint64_t pl
     std::vector<unsigned char> block(block_bytes(track.rate()));
     StereoGain gain = gain_of(volume_.load(std::memory_order_relaxed));
     AudioReader reader(mh.get());
+    // The part of `block` that the output has not taken yet: it is offered again, so that
+    // playback goes on from the same sample when a lost device comes back.
+    size_t pending_from = 0;
+    size_t pending = 0;
     bool at_end = false;
     for (;;) {
         if (!hold_while_paused(play_id, out)) {
@@ -225,6 +229,12 @@ bool Engine::play_track(const Track& track, const std::string& spec, uint64_t pl
         }
         if (out.silent() && std::chrono::steady_clock::now() < out.due()) {
             sleep_until(play_id, out.due());
+            continue;
+        }
+        if (pending > 0) {
+            const size_t taken = out.play(block.data() + pending_from, pending);
+            pending_from += taken;
+            pending -= taken;
             continue;
         }
         if (at_end) {
@@ -236,7 +246,8 @@ bool Engine::play_track(const Track& track, const std::string& spec, uint64_t pl
             const StereoGain target = gain_of(volume_.load(std::memory_order_relaxed));
             apply_gain(reinterpret_cast<int16_t*>(block.data()), done / 4, gain, target);
             gain = target;
-            out.play(block.data(), done);
+            pending_from = 0;
+            pending = done;
         }
         at_end = reader.ended();
     }

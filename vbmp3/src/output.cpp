@@ -12,6 +12,12 @@ namespace {
 
 constexpr int kFrameBytes = 4; // 16-bit stereo
 constexpr auto kRetryInterval = std::chrono::milliseconds(300);
+// A lost device is tried again after 50 ms, then twice as long each time up to a second;
+// playback holds its place for this long before it goes on silently. Long enough for a
+// sound server to restart, short enough that the track still ends in reasonable time.
+constexpr auto kLostFirstBackoff = std::chrono::milliseconds(50);
+constexpr auto kLostMaxBackoff = std::chrono::milliseconds(1000);
+constexpr auto kLostHoldLimit = std::chrono::seconds(5);
 // Small, so that pause and volume are heard soon. Drivers that take a size honour it (ALSA).
 constexpr double kDeviceBufferSeconds = 0.1;
 // Named explicitly: left to itself libout123 may try JACK first.
@@ -70,6 +76,8 @@ void Output::start(const std::string& spec, long rate) {
     }
     rate_ = rate;
     due_ = Clock::now();
+    lost_ = false;
+    failing_since_ = {};
     if (null_) {
         return;
     }
@@ -119,33 +127,71 @@ void Output::go_silent() {
     retry_at_ = Clock::now() + kRetryInterval;
 }
 
-void Output::play(unsigned char* pcm, size_t bytes) {
+size_t Output::play(const unsigned char* pcm, size_t bytes) {
+    if (lost_) {
+        reconnect();
+        if (lost_) {
+            return 0;
+        }
+    }
     if (started_) {
-        size_t done = out123_play(ao_, pcm, bytes);
+        // out123_play takes no const buffer but does not write to it.
+        auto* data = const_cast<unsigned char*>(pcm);
+        size_t done = out123_play(ao_, data, bytes);
         if (done == bytes) {
-            return;
+            failing_since_ = {};
+            return bytes;
         }
-        // The device failed (server restarted, device unplugged): reopen it at once and
-        // go on from the frame it did not take.
-        close_device();
+        // The device failed: reopen it at once, for a server that is already back, and go
+        // on from the frame it did not take.
         done -= done % kFrameBytes;
-        pcm += done;
-        bytes -= done;
-        if (open_device() && out123_play(ao_, pcm, bytes) == bytes) {
-            return;
-        }
         close_device();
-        go_silent();
+        if (open_device()) {
+            const size_t more = out123_play(ao_, data + done, bytes - done);
+            if (more == bytes - done) {
+                failing_since_ = {};
+                return bytes;
+            }
+            done += more - more % kFrameBytes;
+            close_device();
+        }
+        // Else hold the place and try again soon.
+        lost_ = true;
+        const auto now = Clock::now();
+        if (failing_since_ == Clock::time_point{}) {
+            failing_since_ = now;
+            lost_backoff_ = kLostFirstBackoff;
+        }
+        due_ = now + lost_backoff_;
+        return done;
     }
     // Silent: the block takes its playing time, counted from when the previous one ended.
     const auto frames = static_cast<long long>(bytes / kFrameBytes);
     due_ = std::max(due_, Clock::now()) +
            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
                static_cast<double>(frames) / static_cast<double>(rate_)));
+    return bytes;
+}
+
+void Output::reconnect() {
+    if (open_device()) {
+        lost_ = false;
+        return;
+    }
+    const auto now = Clock::now();
+    if (now - failing_since_ >= kLostHoldLimit) {
+        // It is not coming back soon: go on silently, trying it now and then.
+        lost_ = false;
+        failing_since_ = {};
+        go_silent();
+        return;
+    }
+    lost_backoff_ = std::min<Clock::duration>(lost_backoff_ * 2, kLostMaxBackoff);
+    due_ = now + lost_backoff_;
 }
 
 void Output::retry() {
-    if (started_ || null_ || rate_ == 0 || Clock::now() < retry_at_) {
+    if (started_ || lost_ || null_ || rate_ == 0 || Clock::now() < retry_at_) {
         return;
     }
     if (!open_device()) {
@@ -173,6 +219,8 @@ void Output::finish() {
         started_ = false;
     }
     rate_ = 0;
+    lost_ = false;
+    failing_since_ = {};
 }
 
 void Output::abort() {
@@ -182,6 +230,8 @@ void Output::abort() {
         started_ = false;
     }
     rate_ = 0;
+    lost_ = false;
+    failing_since_ = {};
 }
 
 } // namespace vbmp3
