@@ -109,6 +109,10 @@ TEST_F(ViewStartup, TextsShowAndWrapAsDesigned) {
     EXPECT_EQ(widget<QPushButton>("MusicStop")->text(), "");
     EXPECT_EQ(widget<QPushButton>("MusicBack")->iconSize(), QSize(45, 35));
     EXPECT_EQ(widget<QPushButton>("MusicPause")->iconSize(), QSize(36, 40));
+    // A screen scaled by 2 gets the pictures drawn with twice the pixels, not enlarged.
+    const QPixmap scaled = widget<QPushButton>("MusicBack")->icon().pixmap(QSize(45, 35), 2.0);
+    EXPECT_EQ(scaled.size(), QSize(90, 70));
+    EXPECT_EQ(scaled.devicePixelRatio(), 2.0);
     for (int i = 0; i < kRows; ++i)
         EXPECT_EQ(widget<QLabel>(("mpath(" + std::to_string(i) + ")").c_str())->text(), "");
 }

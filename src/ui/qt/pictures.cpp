@@ -20,8 +20,9 @@ QPolygonF triangle(qreal left, qreal right, qreal height, bool pointsRight) {
 
 } // namespace
 
-QPixmap transportPicture(Picture picture, int width, int height) {
-    QPixmap pixmap(width, height);
+QPixmap transportPicture(Picture picture, int width, int height, qreal ratio) {
+    QPixmap pixmap(qRound(width * ratio), qRound(height * ratio));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -55,6 +56,13 @@ QPixmap transportPicture(Picture picture, int width, int height) {
         break;
     }
     return pixmap;
+}
+
+QIcon transportIcon(Picture picture, int width, int height) {
+    QIcon icon;
+    for (const qreal ratio : {1, 2, 3})
+        icon.addPixmap(transportPicture(picture, width, height, ratio));
+    return icon;
 }
 
 QIcon programIcon() {

@@ -8,8 +8,13 @@
 
 namespace zt4::qt {
 
-// A solid black shape on a transparent background, width × height pixels.
-QPixmap transportPicture(Picture picture, int width, int height);
+// A solid black shape on a transparent background, width × height logical pixels, drawn
+// with `ratio` device pixels to a logical one.
+QPixmap transportPicture(Picture picture, int width, int height, qreal ratio = 1);
+
+// The shape for a button: drawn for screens of 1, 2 and 3 device pixels to a logical one,
+// so that a scaled screen shows it sharp rather than a small picture enlarged.
+QIcon transportIcon(Picture picture, int width, int height);
 
 // The program's 32 × 32, 16-colour icon, the same as the desktop entry's.
 QIcon programIcon();

@@ -361,7 +361,7 @@ void TopWindow::apply(Bound& b, bool all) {
     case ControlKind::PictureButton:
         if (all || m.Pic != s.Pic || m.PicWidth != s.PicWidth || m.PicHeight != s.PicHeight) {
             auto* button = static_cast<QPushButton*>(w);
-            button->setIcon(QIcon(transportPicture(m.Pic, m.PicWidth, m.PicHeight)));
+            button->setIcon(transportIcon(m.Pic, m.PicWidth, m.PicHeight));
             button->setIconSize(QSize(m.PicWidth, m.PicHeight));
         }
         break;
