@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# screenshots.sh [BINARY]: shows the player under a private Xvfb, opens the FAQ and the
-# about window through the help menu with real mouse clicks, and saves
-# build/screenshots/{main,faq,about}.png.
+# screenshots.sh [BINARY [OUTDIR [SCALE...]]]: shows the player under a private Xvfb with
+# QT_SCALE_FACTOR at each SCALE (1 if none), opens the FAQ and the about window through the
+# help menu with real mouse clicks, and saves OUTDIR/{main,faq,about}.png at scale 1 and
+# OUTDIR/{main,faq,about}@<SCALE>x.png at the others. OUTDIR is build/screenshots if not
+# given. The screen is 1024×768 times the largest scale, so that every window fits whole.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 binary=$(realpath "${1:-$root/build/default/bin/zt4}")
-out=$root/build/screenshots
+out=$(realpath -m "${2:-$root/build/screenshots}")
+shift $(($# < 2 ? $# : 2))
+scales=("${@:-1}")
 mkdir -p "$out"
 cd "$root"
 
 # shellcheck source=scripts/xvfb.sh
 . "$root/scripts/xvfb.sh"
-unset WAYLAND_DISPLAY
-xvfb_start
-"$binary" &
-player=$!
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+player=""
 trap 'kill "$player" 2>/dev/null || true; wait "$player" 2>/dev/null || true; xvfb_stop' EXIT
 
 fail() {
@@ -23,31 +25,47 @@ fail() {
     exit 1
 }
 
-main=$(xvfb_wait_window "MP3音楽再生")
-[ -n "$main" ] || fail "the main window did not appear"
-sleep 0.5
-import -window "$main" "$out/main.png"
+# px N [SCALE]: N logical pixels in device pixels at SCALE (the current one if none).
+px() { awk -v n="$1" -v s="${2:-$scale}" 'BEGIN { printf "%d", n * s + 0.5 }'; }
+largest=$(printf '%s\n' "${scales[@]}" | sort -g | tail -n 1)
+xvfb_start "$(px 1024 "$largest")x$(px 768 "$largest")"
 
-# click_menu MENU_X ITEM_Y: opens the menu whose title is at MENU_X on the menu bar and
-# clicks the item ITEM_Y pixels below the bar (window coordinates).
-click_menu() {
-    xdotool windowraise "$main"
-    xdotool mousemove --window "$main" "$1" 10 click 1
-    sleep 0.4
-    xdotool mousemove --window "$main" "$(($1 + 10))" "$2" click 1
-}
+for scale in "${scales[@]}"; do
+    suffix=""
+    [ "$scale" = 1 ] || suffix="@${scale}x"
+    QT_SCALE_FACTOR=$scale "$binary" &
+    player=$!
 
-# The help menu ("ヘルプ") is the second title; FAQ is its first item, the about box its second.
-click_menu 95 32
-faq=$(xvfb_wait_window "FAQ")
-[ -n "$faq" ] || fail "the FAQ window did not appear"
-sleep 0.5
-import -window "$faq" "$out/faq.png"
+    main=$(xvfb_wait_window "MP3音楽再生")
+    [ -n "$main" ] || fail "the main window did not appear at scale $scale"
+    sleep 0.5
+    import -window "$main" "$out/main$suffix.png"
 
-click_menu 95 56
-about=$(xvfb_wait_window "zt4バージョン情報")
-[ -n "$about" ] || fail "the about window did not appear"
-sleep 0.5
-import -window "$about" "$out/about.png"
+    # click_menu MENU_X ITEM_Y: opens the menu whose title is at MENU_X on the menu bar and
+    # clicks the item ITEM_Y pixels below the bar (window coordinates, logical pixels).
+    click_menu() {
+        xdotool windowraise "$main"
+        xdotool mousemove --window "$main" "$(px "$1")" "$(px 10)" click 1
+        sleep 0.4
+        xdotool mousemove --window "$main" "$(px $(($1 + 10)))" "$(px "$2")" click 1
+    }
 
-printf '%s\n' "$out/main.png" "$out/faq.png" "$out/about.png"
+    # The help menu ("ヘルプ") is the second title; FAQ is its first item, the about box its
+    # second.
+    click_menu 95 32
+    faq=$(xvfb_wait_window "FAQ")
+    [ -n "$faq" ] || fail "the FAQ window did not appear at scale $scale"
+    sleep 0.5
+    import -window "$faq" "$out/faq$suffix.png"
+
+    click_menu 95 56
+    about=$(xvfb_wait_window "zt4バージョン情報")
+    [ -n "$about" ] || fail "the about window did not appear at scale $scale"
+    sleep 0.5
+    import -window "$about" "$out/about$suffix.png"
+
+    kill "$player"
+    wait "$player" 2>/dev/null || true
+    player=""
+    printf '%s\n' "$out/main$suffix.png" "$out/faq$suffix.png" "$out/about$suffix.png"
+done

@@ -1,10 +1,11 @@
 # Sourced: a private X server for the scripts that show the player without a display.
 
-# xvfb_start: starts Xvfb on the first free display number and exports DISPLAY.
+# xvfb_start [WIDTHxHEIGHT]: starts Xvfb with a screen of that size (1024x768 if none) on
+# the first free display number and exports DISPLAY.
 xvfb_start() {
     local n=${ZT4_XVFB_DISPLAY:-90}
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${1:-1024x768}x24" -dpi 96 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     local i
