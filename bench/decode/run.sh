@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
-# run.sh [BIN_DIR]: decoder figures of libvbmp3 next to mpg123's, on one generated file.
+# run.sh [BUILD_DIR]: decoder figures of libvbmp3 next to mpg123's, on one generated file.
 #   1. decode speed of 5 minutes at 320 kbit/s to no output (libout123's "test"),
 #   2. CPU time per minute of real-time playback into a PulseAudio null sink,
 #   3. peak resident memory of a program that plays one file.
-# BIN_DIR defaults to build/default/bin. PLAY_SECONDS (default 25) sets the playback span.
+# BUILD_DIR defaults to build/default (a bin folder is taken as it is). PLAY_SECONDS
+# (default 25) sets the playback span. The sound files come from BENCH_FILES when
+# bench/run_all.sh has made them, else from bench/make_files.sh here.
+# Besides the report, prints "FIGURE metric player value unit" lines for bench/run_all.sh.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-bin=${1:-$here/../../build/default/bin}
+build=${1:-$here/../../build/default}
+bin=$build/bin
+[ -d "$bin" ] || bin=$build
 playone=$bin/vbmp3_playone
 measure=$bin/vbmp3_measure
 play_seconds=${PLAY_SECONDS:-25}
 for tool in "$playone" "$measure"; do
     [ -x "$tool" ] || { echo "run.sh: $tool missing; build first" >&2; exit 1; }
 done
+"$here/../setup.sh"
 
 tmp=$(mktemp -d)
 pulse_pid=""
@@ -23,12 +29,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Noise in one channel and a sweep in the other keep every part of the decoder busy.
-echo "making a 5-minute 320 kbit/s file..." >&2
-sox -R -n -r 44100 -c 2 -b 16 "$tmp/src.wav" synth 300 pinknoise sine 100:8000 gain -6
-lame --quiet -b 320 "$tmp/src.wav" "$tmp/long.mp3"
-rm "$tmp/src.wav"
-file=$tmp/long.mp3
+files=${BENCH_FILES:-$tmp/files}
+"$here/../make_files.sh" "$files"
+file=$files/decode.mp3
 
 # cpu COMMAND...: "wall user+sys maxrss_kib" of one run.
 cpu() { "$measure" "$@" | awk '{ printf "%.3f %.3f %d\n", $1, $2 + $3, $4 }'; }
@@ -84,4 +87,13 @@ awk -v mw="$m_wall" -v mc="$m_cpu" -v vw="$v_wall" -v vc="$v_cpu" \
     printf "  mpg123 -o pulse        %6d KiB\n", mr
     printf "  vbmp3_playone          %6d KiB\n", vr
     printf "  ratio to mpg123        %6.3f  (target <= 1.1)\n", vr / mr
+}'
+awk -v mc="$m_cpu" -v vc="$v_cpu" -v mpc="$mp_cpu" -v vpc="$vp_cpu" -v s="$play_seconds" \
+    -v mr="$mp_rss" -v vr="$vp_rss" 'BEGIN {
+    printf "FIGURE decode_speed zt4 %.0f xRT\n", 300 / vc
+    printf "FIGURE decode_speed mpg123 %.0f xRT\n", 300 / mc
+    printf "FIGURE lib_cpu_per_minute zt4 %.3f s/min\n", vpc / s * 60
+    printf "FIGURE lib_cpu_per_minute mpg123 %.3f s/min\n", mpc / s * 60
+    printf "FIGURE lib_rss_playing zt4 %.1f MiB\n", vr / 1024
+    printf "FIGURE lib_rss_playing mpg123 %.1f MiB\n", mr / 1024
 }'
