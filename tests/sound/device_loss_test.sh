@@ -9,6 +9,8 @@
 #     end event comes once, as late as the outage made it, and vbmp3_close returns at once.
 #  2. The server is killed and never comes back: a play closed during the outage closes at
 #     once and sends nothing after; a play left alone still ends, once, in bounded time.
+#  3. The server freezes (SIGSTOP) with the library blocked writing to it: vbmp3_close and
+#     vbmp3_free still return, so that the player can quit.
 # Skipped (77) without pulseaudio, pactl, parecord, sox or lame. On failure the temporary
 # folder (recordings, logs) is kept and named.
 set -euo pipefail
@@ -166,4 +168,25 @@ echo "without a server: end $((ended - played)) ms after play"
 [ $((ended - played)) -ge $((SECONDS_LONG * 1000 - 300)) ] && [ $((ended - played)) -le 20000 ] ||
     fail "without a server the end came $((ended - played)) ms after play"
 le "$(field "$tmp/alone.txt" close_ms)" 500 || fail "vbmp3_close took $(field "$tmp/alone.txt" close_ms) ms"
+
+step="3: the server freezes"
+pulse_start "$tmp/pulse"
+pulse_record "$tmp/frozen.wav"
+wait_sounding "$tmp/frozen.wav"
+timeout 30 "$play_file" "$tmp/sweep.mp3" 3500 >"$tmp/frozen.txt" 2>"$tmp/frozen.err" &
+player_pids+=($!)
+sleep 2
+kill -STOP "$PULSE_PID"
+rc=0
+wait "${player_pids[0]}" || rc=$?
+player_pids=()
+kill -CONT "$PULSE_PID"
+pulse_stop
+[ "$rc" -ne 124 ] || fail "with the server frozen, play_file hung: $(cat "$tmp/frozen.txt")"
+[ "$rc" -eq 0 ] || fail "play_file (frozen) failed: $(cat "$tmp/frozen.err")"
+[ "$(field "$tmp/frozen.txt" ends)" = 0 ] || fail "an event came after vbmp3_close"
+le "$(field "$tmp/frozen.txt" close_ms)" 500 ||
+    fail "vbmp3_close with the server frozen took $(field "$tmp/frozen.txt" close_ms) ms"
+le "$(field "$tmp/frozen.txt" free_ms)" 3000 ||
+    fail "vbmp3_free with the server frozen took $(field "$tmp/frozen.txt" free_ms) ms"
 echo "device loss: all checks passed"

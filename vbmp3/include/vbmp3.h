@@ -65,7 +65,9 @@ typedef void (*vbmp3_callback_fn)(int32_t event, int32_t value);
 /* Prepares the library (starts the playback thread); calling it again is harmless. The other
  * functions also prepare it on first use. */
 VBMP3_API int32_t vbmp3_init(void);
-/* Releases what vbmp3_init prepared, closing any open file first and ending the thread. */
+/* Releases what vbmp3_init prepared, closing any open file first and ending the thread. A
+ * thread held in a write to a sound server that has stopped answering is waited for 2 s at
+ * most, then left to end by itself. */
 VBMP3_API int32_t vbmp3_free(void);
 /* Opens a file (the path as the file system's bytes) and fills *info (may be NULL).
  * Replaces a file that is open or playing: that one stops and never calls back again, even

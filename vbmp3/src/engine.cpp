@@ -13,6 +13,10 @@ namespace vbmp3 {
 
 namespace {
 
+// How long vbmp3_free waits for the playback thread to end; it ends within a block unless
+// the sound server holds it.
+constexpr auto kThreadEndTimeout = std::chrono::seconds(2);
+
 // Blocks of about 20 ms: a pause, a volume change or a new command takes effect within one
 // block plus what the device holds.
 size_t block_bytes(long rate) {
@@ -63,7 +67,8 @@ bool Engine::start_thread_locked(std::unique_lock<std::mutex>& lock) {
         }
     }
     quit_ = false;
-    thread_ = std::thread([this] { run(); });
+    const uint64_t generation = ++thread_generation_;
+    thread_ = std::thread([this, generation] { run(generation); });
     thread_id_ = thread_.get_id();
     return true;
 }
@@ -100,9 +105,18 @@ void Engine::free() {
         return;
     }
     std::thread old = std::move(thread_);
+    const uint64_t generation = thread_generation_;
     joining_ = true;
+    // A thread held in a write to a sound server that has frozen may never come back: after
+    // a while it is left to end by itself whenever it does, so that the player can quit.
+    const bool ended = thread_ended_.wait_for(lock, kThreadEndTimeout,
+                                              [&] { return ended_generation_ >= generation; });
     lock.unlock();
-    old.join();
+    if (ended) {
+        old.join();
+    } else {
+        old.detach();
+    }
     lock.lock();
     joining_ = false;
 }
@@ -174,12 +188,16 @@ void Engine::set_volume(int32_t left, int32_t right) {
     volume_.store(l | (r << 16), std::memory_order_relaxed);
 }
 
-void Engine::run() {
+void Engine::run(uint64_t generation) {
     Output out;
     std::unique_lock lock(mutex_);
+    // A thread that vbmp3_free left behind ends too when a newer one has started since.
+    const auto ending = [&] { return quit_ || generation != thread_generation_; };
     for (;;) {
-        wake_.wait(lock, [this] { return quit_ || play_requested_; });
-        if (quit_) {
+        wake_.wait(lock, [&] { return ending() || play_requested_; });
+        if (ending()) {
+            ended_generation_ = std::max(ended_generation_, generation);
+            thread_ended_.notify_all();
             return;
         }
         play_requested_ = false;

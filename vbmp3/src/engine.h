@@ -41,8 +41,8 @@ class Engine {
     void end_play_locked();
     void wait_for_callback_locked(std::unique_lock<std::mutex>& lock);
 
-    // The playback thread.
-    void run();
+    // The playback thread; `generation` tells it from the ones started before it.
+    void run(uint64_t generation);
     // Plays one track to its end (true) or until a command ends this play (false).
     bool play_track(const Track& track, const std::string& spec, uint64_t play_id, Output& out);
     // Holds while paused. False once this play has been ended.
@@ -56,12 +56,16 @@ class Engine {
     std::condition_variable wake_;
     // Callers wait on it for a running callback to return.
     std::condition_variable callback_done_;
+    // vbmp3_free waits on it for the playback thread to end.
+    std::condition_variable thread_ended_;
 
     // Everything below up to volume_ is guarded by mutex_.
     std::thread thread_;
     std::thread::id thread_id_;
     bool quit_ = false;
-    bool joining_ = false; // a call is waiting for the thread to end
+    bool joining_ = false;           // a call is waiting for the thread to end
+    uint64_t thread_generation_ = 0; // of the newest playback thread
+    uint64_t ended_generation_ = 0;  // the newest of those that have ended
     // Counts every open, play, close and free. A play goes on only while this still has the
     // value it had at its start; an end event is sent only then. That is what stops an old
     // play's event once a call that replaces it has returned.
