@@ -41,25 +41,14 @@ for scale in "${scales[@]}"; do
     sleep 0.5
     import -window "$main" "$out/main$suffix.png"
 
-    # click_menu MENU_X ITEM_Y: opens the menu whose title is at MENU_X on the menu bar and
-    # clicks the item ITEM_Y pixels below the bar (window coordinates, logical pixels).
-    click_menu() {
-        xdotool windowraise "$main"
-        xdotool mousemove --window "$main" "$(px "$1")" "$(px 10)" click 1
-        sleep 0.4
-        xdotool mousemove --window "$main" "$(px $(($1 + 10)))" "$(px "$2")" click 1
-    }
-
     # The help menu ("ヘルプ") is the second title; FAQ is its first item, the about box its
     # second.
-    click_menu 95 32
-    faq=$(xvfb_wait_window "FAQ")
+    faq=$(xvfb_open_from_menu "$main" 95 32 "FAQ" "$scale")
     [ -n "$faq" ] || fail "the FAQ window did not appear at scale $scale"
     sleep 0.5
     import -window "$faq" "$out/faq$suffix.png"
 
-    click_menu 95 56
-    about=$(xvfb_wait_window "zt4バージョン情報")
+    about=$(xvfb_open_from_menu "$main" 95 56 "zt4バージョン情報" "$scale")
     [ -n "$about" ] || fail "the about window did not appear at scale $scale"
     sleep 0.5
     import -window "$about" "$out/about$suffix.png"

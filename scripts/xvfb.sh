@@ -1,19 +1,26 @@
 # Sourced: a private X server for the scripts that show the player without a display.
 
-# xvfb_start [WIDTHxHEIGHT]: starts Xvfb with a screen of that size (1024x768 if none) on
-# the first free display number and exports DISPLAY.
+# xvfb_start [WIDTHxHEIGHT]: starts Xvfb with a screen of that size (1024x768 if none) on a
+# free display and exports DISPLAY. Xvfb picks the display itself (-displayfd): one chosen
+# here by the files in /tmp could be taken by another test starting at the same moment,
+# and the clients would end up on that test's server.
 xvfb_start() {
-    local n=${ZT4_XVFB_DISPLAY:-90}
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "${1:-1024x768}x24" -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    local said i
+    said=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -dpi 96 -nolisten tcp 3>"$said" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
     for i in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        if [ -s "$said" ]; then
+            export DISPLAY=":$(head -n 1 "$said")"
+            rm -f "$said"
+            xdpyinfo >/dev/null 2>&1 && return 0
+            break
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.05
     done
-    echo "xvfb.sh: Xvfb did not start on :$n" >&2
+    rm -f "$said"
+    echo "xvfb.sh: Xvfb did not start" >&2
     return 1
 }
 
@@ -25,16 +32,40 @@ xvfb_stop() {
     fi
 }
 
-# xvfb_wait_window NAME: prints the id of the first visible window named NAME, waiting up
-# to 10 s for it; prints nothing if it never shows.
+# xvfb_wait_window NAME [SECONDS]: prints the id of the first visible window named NAME,
+# waiting up to SECONDS (10) for it; prints nothing if it never shows.
 xvfb_wait_window() {
     local i id
-    for i in $(seq 200); do
+    for i in $(seq $((${2:-10} * 20))); do
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
         fi
         sleep 0.05
+    done
+}
+
+# _xvfb_scaled SCALE X Y: "X Y" times SCALE, rounded.
+_xvfb_scaled() { awk -v s="$1" -v x="$2" -v y="$3" 'BEGIN { printf "%d %d", x * s + 0.5, y * s + 0.5 }'; }
+
+# xvfb_open_from_menu WINDOW MENU_X ITEM_Y TITLE [SCALE]: opens the menu whose title is at
+# MENU_X on WINDOW's menu bar, clicks the item ITEM_Y below the bar (window coordinates in
+# logical pixels; SCALE device pixels to one, 1 if not given) and prints the id of the
+# window TITLE that this opens, or nothing. A busy machine may show the menu only after the
+# click meant for its item, so it closes the menu and tries again, three times in all.
+xvfb_open_from_menu() {
+    local window=$1 x=$2 y=$3 title=$4 scale=${5:-1} try id
+    for try in 1 2 3; do
+        xdotool windowraise "$window"
+        xdotool mousemove --window "$window" $(_xvfb_scaled "$scale" "$x" 10) click 1
+        sleep 0.4
+        xdotool mousemove --window "$window" $(_xvfb_scaled "$scale" $((x + 10)) "$y") click 1
+        id=$(xvfb_wait_window "$title" 4)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        xdotool key Escape
     done
 }

@@ -152,9 +152,5 @@ loaded=$(awk '$NF ~ /libvbmp3\.so$/ { print $NF }' "/proc/$player/maps" | sort -
     fail "zt4 loaded libvbmp3.so from '${loaded:-nowhere}', not from the unpacked package"
 # The FAQ, through the help menu (its second title; FAQ is the first item): it opens only
 # if FAQ.txt was found in the folder the program was started in.
-sleep 0.3
-xdotool mousemove --window "$main" 95 10 click 1
-sleep 0.4
-xdotool mousemove --window "$main" 105 32 click 1
-[ -n "$(xvfb_wait_window FAQ)" ] || fail "the FAQ window did not open"
+[ -n "$(xvfb_open_from_menu "$main" 95 32 FAQ)" ] || fail "the FAQ window did not open"
 echo "package: $(basename "$deb") installs, starts and shows its FAQ"
