@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# run_all.sh BUILD_DIR: runs every benchmark of bench/ against BUILD_DIR's zt4 and libvbmp3,
+# with mpg123, audacious and qmmp beside it on the same generated files, and prints one table
+# of their figures with the targets. Each benchmark's own report is kept in
+# BUILD_DIR/bench-logs/. Takes about ten minutes. Figures, not a test: it fails only when a
+# benchmark cannot run.
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 BUILD_DIR" >&2
+    exit 2
+fi
+build=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+logs=$build/bench-logs
+mkdir -p "$logs"
+"$here/setup.sh"
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/zt4-bench-all.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+export BENCH_FILES=$tmp/files
+"$here/make_files.sh" "$BENCH_FILES"
+
+failed=()
+for name in decode playback startup; do
+    echo "bench: $name ..." >&2
+    start=$SECONDS
+    if "$here/$name/run.sh" "$build" >"$logs/$name.txt" 2>"$logs/$name.err"; then
+        echo "bench: $name done in $((SECONDS - start)) s" >&2
+    else
+        echo "bench: $name failed; see $logs/$name.err" >&2
+        failed+=("$name")
+    fi
+done
+
+echo
+echo "zt4 benchmarks: $(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ), $(git -C "$here/.." describe --always --dirty 2>/dev/null || echo '?')"
+echo
+cat "$logs"/{decode,playback,startup}.txt 2>/dev/null | grep '^FIGURE ' | /usr/bin/python3 "$here/table.py"
+cat <<'NOTES'
+
+decode speed: 5 min at 320 kbit/s decoded to no output, × real time (libvbmp3 for zt4).
+CPU per played minute and RSS playing: 45 s at 128 kbit/s into a PulseAudio null sink.
+start-up: process start to its first window mapped, Xvfb; RSS idle 1 s after it.
+idle wake-ups: voluntary context switches of all threads over 60 s idle after start-up.
+Start-to-sound: click on 再生 to the first sound mixed by the sink (zt4 only).
+gaps: silence between plays of 1.5 s tones; 0 where a player joins them without any.
+NOTES
+echo "Reports of each benchmark: $logs/"
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "bench: failed: ${failed[*]}" >&2
+    exit 1
+fi
