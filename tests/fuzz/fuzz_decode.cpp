@@ -89,8 +89,8 @@ void check_info(const vbmp3_fileinfo& info) {
 
 // What the playback thread does with an opened track, minus volume and output.
 void decode(const vbmp3::Track& track) {
-    const vbmp3::Decoder mh = vbmp3::make_decoder(track.rate());
-    check(mh && vbmp3::open_decoder(mh.get(), track.fd()), "an opened track does not reopen");
+    const vbmp3::Decoder mh = vbmp3::open_for_playing(track);
+    check(mh != nullptr, "an opened track does not reopen");
     // The playback thread's block of about 20 ms.
     std::vector<unsigned char> block(static_cast<size_t>(std::max(track.rate() / 50, 256L)) * 4);
     vbmp3::AudioReader reader(mh.get());

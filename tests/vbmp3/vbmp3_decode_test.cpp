@@ -205,6 +205,33 @@ TEST_F(Plays, OnPastJunkInTheMiddle) {
     EXPECT_LT(out.frames(), 2 * 88200u + 44100u);
 }
 
+TEST_F(Plays, AtOnceWhenAnInfoHeaderCountsMoreFramesThanTheFileHolds) {
+    // A 44.1 kHz Info frame counting 2^32-1 frames, whose encoder delay swallows the one
+    // 44.1 kHz frame after it, then Layer I frames at 32 kHz. Believing the count, the file
+    // opens at 32 kHz and the decoder converts the count to that rate frame by frame, taking
+    // half a minute before the first sample.
+    std::string file(417, '\0');
+    file.replace(0, 4, std::string("\xff\xfb\x90\x00", 4));
+    file.replace(36, 12,
+                 std::string("Info\0\0\0\x0f\xff\xff\xff\xff", 12)); // frames, size, TOC, quality
+    file.replace(156, 4, "LAME");
+    file[177] = '\x55'; // a delay of 1360 samples, no padding
+    file += std::string("\xff\xfb\x90\x00", 4) + std::string(413, '\0');
+    for (int i = 0; i < 20; ++i) {
+        file += std::string("\xff\xff\x18\x00", 4) + std::string(44, '\0');
+    }
+    const std::string path = dir_.path("info_count.mp3");
+    std::ofstream(path, std::ios::binary) << file;
+
+    vbmp3_fileinfo info{};
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    EXPECT_LT(info.length_ms, 1000) << "a length no 2 kB file can have";
+    const auto start = std::chrono::steady_clock::now();
+    const Pcm out = play_to_wav(path, dir_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_GT(out.frames(), 0u);
+}
+
 TEST_F(Plays, AFileDeletedAfterOpening) {
     const std::string copy = dir_.path("copy.mp3");
     ASSERT_EQ(std::system(("cp '" + mp3("cbr128.mp3") + "' '" + copy + "'").c_str()), 0);

@@ -49,7 +49,8 @@ typedef struct vbmp3_fileinfo {
     int32_t bitrate;     /* kbit/s: the header's for a constant bit rate, else the average
                             over the file (free format, VBR, ABR) */
     int32_t length_ms;   /* playing time in milliseconds: exact (gapless) when the file has a
-                            Xing/Info or VBRI header, else estimated from the file's size and
+                            Xing/Info or VBRI header (one that counts more samples than the
+                            file can hold is ignored), else estimated from the file's size and
                             its first frame, since the file is not scanned to keep opening
                             fast; 0 when unknown. Playback never stops by it: a file ends
                             where its data ends. */

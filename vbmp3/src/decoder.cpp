@@ -13,7 +13,7 @@ constexpr long kResyncLimit = 32768;
 
 } // namespace
 
-Decoder make_decoder(long rate) {
+Decoder make_decoder(long rate, bool info_frame) {
     Decoder mh(mpg123_new(nullptr, nullptr));
     if (!mh) {
         return nullptr;
@@ -22,6 +22,9 @@ Decoder make_decoder(long rate) {
     // plays exactly the samples it was made from. Raw streams have no such header and lose
     // nothing.
     mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
+    if (!info_frame) {
+        mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME, 0.);
+    }
     mpg123_param(mh.get(), MPG123_RESYNC_LIMIT, kResyncLimit, 0.);
     // One fixed output format, set before the first read: libmpg123 converts everything to
     // it (mono to stereo, a stray frame at another rate by resampling), so the output never

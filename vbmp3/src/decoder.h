@@ -16,9 +16,10 @@ using Decoder = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
 constexpr int kMaxErrorsInRow = 10;
 
 // A handle that decodes to 16-bit stereo (mono as two equal channels) at `rate`, or at the
-// stream's own rate when `rate` is 0, and reads on through damaged data. Null when out of
+// stream's own rate when `rate` is 0, and reads on through damaged data. With `info_frame`
+// false a Xing/Info header is not read, only played as the frame it is. Null when out of
 // memory.
-Decoder make_decoder(long rate);
+Decoder make_decoder(long rate, bool info_frame);
 
 // Opens the file behind `fd` from its start. Uses mpg123_open_fd rather than
 // mpg123_open_fixed, which would turn on MPG123_NO_FRANKENSTEIN and end a file at the

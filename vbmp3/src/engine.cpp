@@ -226,8 +226,8 @@ void Engine::run(uint64_t generation) {
 
 bool Engine::play_track(const Track& track, const std::string& spec, uint64_t play_id,
                         Output& out) {
-    const Decoder mh = make_decoder(track.rate());
-    if (!mh || !open_decoder(mh.get(), track.fd())) {
+    const Decoder mh = open_for_playing(track);
+    if (!mh) {
         // Unreadable now (gone, or out of memory): the track is over.
         return true;
     }

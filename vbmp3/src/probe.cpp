@@ -148,6 +148,17 @@ struct FdGuard {
     }
 };
 
+// No MPEG frame is shorter than its 4-byte header or holds more than 1152 samples.
+constexpr double kMaxSamplesPerByte = 1152.0 / 4;
+
+// True when the length read from a Xing/Info header is more than the file can hold: damage,
+// and costly, as libmpg123 converts that length to another output rate frame by frame, which
+// for a count of billions of frames stalls the first read for many seconds.
+bool length_is_impossible(mpg123_handle* mh, off_t file_size) {
+    return static_cast<double>(mpg123_length(mh)) >
+           static_cast<double>(file_size) * kMaxSamplesPerByte;
+}
+
 // Decodes until one frame decodes; false when the stream ends or fails first.
 bool decode_first_frame(mpg123_handle* mh) {
     int errors = 0;
@@ -169,6 +180,14 @@ bool decode_first_frame(mpg123_handle* mh) {
 
 Track::~Track() {
     close(fd_);
+}
+
+Decoder open_for_playing(const Track& track) {
+    Decoder mh = make_decoder(track.rate(), track.info_frame());
+    if (!mh || !open_decoder(mh.get(), track.fd())) {
+        return nullptr;
+    }
+    return mh;
 }
 
 void copy_text(char (&field)[128], std::string_view text) {
@@ -205,9 +224,17 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
         fcntl(fd, F_SETFL, 0) != 0) {
         return nullptr;
     }
-    const Decoder mh = make_decoder(0);
+    bool info_frame = true;
+    Decoder mh = make_decoder(0, info_frame);
     if (!mh || !open_decoder(mh.get(), fd) || !decode_first_frame(mh.get())) {
         return nullptr;
+    }
+    if (length_is_impossible(mh.get(), st.st_size)) {
+        info_frame = false;
+        mh = make_decoder(0, info_frame);
+        if (!mh || !open_decoder(mh.get(), fd) || !decode_first_frame(mh.get())) {
+            return nullptr;
+        }
     }
     fill_format(mh.get(), st.st_size, found);
     fill_tags(mh.get(), found);
@@ -217,7 +244,7 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
     if (info) {
         *info = found;
     }
-    auto track = std::make_shared<Track>(fd, found.sample_rate);
+    auto track = std::make_shared<Track>(fd, found.sample_rate, info_frame);
     file.fd = -1;
     return track;
 }
