@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QPixmapCache>
 #include <QTranslator>
 
 #include <chrono>
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
     if (qtbase.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtbase);
     zt4::qt::installFontSubstitutes();
+    // Anything put in Qt's pixmap cache (the window icon is) arms a flush timer that wakes
+    // an idle player 30 s later; this small window redraws cheaply without the cache.
+    QPixmapCache::setCacheLimit(0);
 
     zt4::qt::Player player("libvbmp3.so", [] {
         using namespace std::chrono;
