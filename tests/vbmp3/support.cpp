@@ -216,6 +216,8 @@ LibraryTest::LibraryTest() {
 void LibraryTest::SetUp() {
     events::reset();
     ASSERT_NE(vbmp3_init(), 0);
+    // The volume outlives vbmp3_free; each test starts at full volume whatever ran before.
+    ASSERT_NE(vbmp3_setVolume(100, 100), 0);
 }
 
 void LibraryTest::TearDown() {
