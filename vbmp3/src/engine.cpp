@@ -141,13 +141,13 @@ void Engine::set_callback(vbmp3_callback_fn fn) {
 
 bool Engine::play() {
     limit_pulse_latency();
-    const char* spec = std::getenv("VBMP3_OUTPUT");
+    const char* wanted = std::getenv("VBMP3_OUTPUT");
     std::unique_lock lock(mutex_);
     if (!start_thread_locked(lock) || !track_) {
         return false;
     }
     end_play_locked();
-    output_spec_ = spec ? spec : "";
+    output_name_ = wanted ? wanted : "";
     play_requested_ = true;
     playing_ = true;
     wait_for_callback_locked(lock);
@@ -203,9 +203,9 @@ void Engine::run(uint64_t generation) {
         play_requested_ = false;
         const uint64_t play_id = play_id_;
         const std::shared_ptr<const Track> track = track_;
-        const std::string spec = output_spec_;
+        const std::string output = output_name_;
         lock.unlock();
-        const bool ended = play_track(*track, spec, play_id, out);
+        const bool ended = play_track(*track, output, play_id, out);
         lock.lock();
         if (!ended || !current(play_id)) {
             continue;
@@ -224,14 +224,14 @@ void Engine::run(uint64_t generation) {
     }
 }
 
-bool Engine::play_track(const Track& track, const std::string& spec, uint64_t play_id,
+bool Engine::play_track(const Track& track, const std::string& output_name, uint64_t play_id,
                         Output& out) {
     const Decoder mh = open_for_playing(track);
     if (!mh) {
         // Unreadable now (gone, or out of memory): the track is over.
         return true;
     }
-    out.start(spec, track.rate());
+    out.start(output_name, track.rate());
     std::vector<unsigned char> block(block_bytes(track.rate()));
     StereoGain gain = gain_of(volume_.load(std::memory_order_relaxed));
     AudioReader reader(mh.get());

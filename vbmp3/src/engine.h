@@ -44,7 +44,8 @@ class Engine {
     // The playback thread; `generation` tells it from the ones started before it.
     void run(uint64_t generation);
     // Plays one track to its end (true) or until a command ends this play (false).
-    bool play_track(const Track& track, const std::string& spec, uint64_t play_id, Output& out);
+    bool play_track(const Track& track, const std::string& output_name, uint64_t play_id,
+                    Output& out);
     // Holds while paused. False once this play has been ended.
     bool hold_while_paused(uint64_t play_id, Output& out);
     // Sleeps until `t`, or less when a command comes.
@@ -72,7 +73,7 @@ class Engine {
     uint64_t play_id_ = 0;
     std::shared_ptr<const Track> track_;
     // VBMP3_OUTPUT as it was at vbmp3_play.
-    std::string output_spec_;
+    std::string output_name_;
     bool play_requested_ = false; // vbmp3_play not yet taken up by the thread
     bool playing_ = false;        // from vbmp3_play until the end, or open/close
     bool paused_ = false;

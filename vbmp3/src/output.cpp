@@ -64,15 +64,15 @@ Output::~Output() {
     out123_del(ao_);
 }
 
-void Output::start(const std::string& spec, long rate) {
-    if (!spec_parsed_ || spec != spec_) {
+void Output::start(const std::string& wanted, long rate) {
+    if (!wanted_parsed_ || wanted != wanted_) {
         close_device();
-        spec_ = spec;
-        spec_parsed_ = true;
-        null_ = spec == "null";
-        const size_t colon = spec.find(':');
-        driver_ = spec.empty() ? kDefaultDrivers : spec.substr(0, colon);
-        device_ = colon == std::string::npos ? "" : spec.substr(colon + 1);
+        wanted_ = wanted;
+        wanted_parsed_ = true;
+        null_ = wanted == "null";
+        const size_t colon = wanted.find(':');
+        driver_ = wanted.empty() ? kDefaultDrivers : wanted.substr(0, colon);
+        device_ = colon == std::string::npos ? "" : wanted.substr(colon + 1);
     }
     rate_ = rate;
     due_ = Clock::now();

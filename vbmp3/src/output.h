@@ -19,9 +19,9 @@ class Output {
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
-    // Starts a stream on the output named by `spec` (see VBMP3_OUTPUT in vbmp3.h; "" for the
+    // Starts a stream on the output named by `wanted` (see VBMP3_OUTPUT in vbmp3.h; "" for the
     // default devices). Without a device the stream plays silently.
-    void start(const std::string& spec, long rate);
+    void start(const std::string& wanted, long rate);
     // Plays whole frames, blocking while the device is full, and returns how many bytes it
     // took. If the device fails (server restarted, device unplugged), it is reopened and the
     // rest goes on from the frame it did not take; while it cannot be, fewer bytes are
@@ -52,8 +52,8 @@ class Output {
     void reconnect();
 
     out123_struct* ao_ = nullptr;
-    std::string spec_;
-    bool spec_parsed_ = false;
+    std::string wanted_;
+    bool wanted_parsed_ = false;
     std::string driver_;
     std::string device_;
     bool null_ = false;   // the "null" output: silent by choice, never retried

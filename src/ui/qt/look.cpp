@@ -11,10 +11,10 @@ void installFontSubstitutes() {
     QFont::insertSubstitutions("ＭＳ Ｐゴシック", gothic);
 }
 
-QFont toQFont(const FontSpec& spec) {
-    QFont font(toQString(spec.Name));
-    font.setPointSizeF(spec.Size);
-    font.setWeight(static_cast<QFont::Weight>(spec.Weight));
+QFont toQFont(const FontSpec& f) {
+    QFont font(toQString(f.Name));
+    font.setPointSizeF(f.Size);
+    font.setWeight(static_cast<QFont::Weight>(f.Weight));
     return font;
 }
 

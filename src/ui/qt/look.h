@@ -32,6 +32,6 @@ inline QString toQString(const std::string& utf8) {
 // Tells Qt which installed fonts stand in for the design's Windows font names.
 void installFontSubstitutes();
 
-QFont toQFont(const FontSpec& spec);
+QFont toQFont(const FontSpec& f);
 
 } // namespace zt4::qt
