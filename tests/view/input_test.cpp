@@ -91,12 +91,7 @@ TEST_F(ViewInput, TrackNumberBoxTakesWhatItsKeyFilterLetThrough) {
     EXPECT_EQ(player->app.Top.Text1.Caption, "1");
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier); // paste is a typed control code
     EXPECT_EQ(box->text(), "1");
-}
-
-TEST_F(ViewInput, ClearingTheBoxFromACommandShowsInTheBox) {
-    start();
-    auto* box = widget<QLineEdit>("Text1");
-    QTest::keyClicks(box, "5");
+    // A command that empties the box shows in it.
     QTest::mouseClick(widget("FileReset"), Qt::LeftButton);
     EXPECT_EQ(box->text(), "");
 }
@@ -118,10 +113,7 @@ TEST_F(ViewInput, ClickingARepeatOptionSelectsItAndRecoloursTheCaptions) {
 
 TEST_F(ViewInput, CheckBoxesMarkRowsAndCommandsClearThem) {
     start();
-    player->ui.openFile = [this](const QString&) {
-        return QString::fromStdString(folder + "/a.mp3");
-    };
-    QTest::mouseClick(widget("FileAdd"), Qt::LeftButton);
+    addFile("a.mp3");
     QTest::mouseClick(widget("SakujoCheck(3)"), Qt::LeftButton);
     EXPECT_EQ(player->app.Top.SakujoCheck[3].Value, 1);
     // Deleting with nothing in row 3: the command says so and clears the mark.
@@ -133,10 +125,7 @@ TEST_F(ViewInput, CheckBoxesMarkRowsAndCommandsClearThem) {
 
 TEST_F(ViewInput, AddingAndPlayingShowsTheRowTheMarkAndTheStatus) {
     start();
-    player->ui.openFile = [this](const QString&) {
-        return QString::fromStdString(folder + "/曲.mp3");
-    };
-    QTest::mouseClick(widget("FileAdd"), Qt::LeftButton);
+    addFile("曲.mp3");
     EXPECT_EQ(widget<QLabel>("mpath(0)")->text(), "★1★曲.mp3");
     EXPECT_TRUE(widget("MusicStart")->isEnabled());
 
@@ -156,10 +145,7 @@ TEST_F(ViewInput, AddingAndPlayingShowsTheRowTheMarkAndTheStatus) {
 
 TEST_F(ViewInput, TheLibrarysEndOfTrackReachesTheWindowThroughTheEventLoop) {
     start();
-    player->ui.openFile = [this](const QString&) {
-        return QString::fromStdString(folder + "/a.mp3");
-    };
-    QTest::mouseClick(widget("FileAdd"), Qt::LeftButton);
+    addFile("a.mp3");
     QTest::mouseClick(widget("MusicStart"), Qt::LeftButton);
     // From another thread, as the library's playback thread calls it.
     auto fire = reinterpret_cast<int32_t (*)(int32_t, int32_t)>(

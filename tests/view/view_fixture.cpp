@@ -35,12 +35,19 @@ void ViewTest::start(bool withFaq) {
         std::ofstream(folder + "/FAQ.txt", std::ios::binary)
             << "Q. first\r\n\x83\x65\x83\x58\x83\x67\r\nA. last\r\n";
     }
+    player.reset(); // a test may start the program again
     player = std::make_unique<qt::Player>(FAKE_VBMP3_PATH, [this] { return now; });
     reinterpret_cast<fake_reset_fn>(player->binding.symbol("fake_reset"))();
     player->ui.messageBox = [this](const QString& text) { messages.push_back(text); };
     player->ui.quit = [this] { ++quits; };
     player->start();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&player->top));
+}
+
+void ViewTest::addFile(const std::string& name) {
+    const QString path = QString::fromStdString(folder + "/" + name);
+    player->ui.openFile = [path](const QString&) { return path; };
+    QTest::mouseClick(widget("FileAdd"), Qt::LeftButton);
 }
 
 void ViewTest::advance(int64_t ms) {

@@ -23,6 +23,9 @@ class ViewTest : public ::testing::Test {
     // Starts the program; the folder holds FAQ.txt unless told otherwise.
     void start(bool withFaq = true);
 
+    // Adds "<folder>/<name>" with the add button, the open-file dialog answering with it.
+    void addFile(const std::string& name);
+
     // Moves the virtual clock on, running every timer tick due on the way.
     void advance(int64_t ms);
 
