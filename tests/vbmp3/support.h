@@ -1,4 +1,4 @@
-// Shared helpers of the libvbmp3 tests: test files, WAV output, end events.
+// Shared helpers of the libvbmp3 tests: test files, outputs, end events.
 #pragma once
 
 #include "vbmp3.h"
@@ -13,11 +13,7 @@ namespace vbmp3_test {
 
 using namespace std::chrono_literals;
 
-// Generous, so that sanitizer builds and a busy machine never fail a test by being slow.
-constexpr auto kEventTimeout = 60s;
-
-// A generated test MP3 (tests/data/make_test_mp3s.sh), made on first use if ctest's
-// fixture has not made it.
+// A generated test MP3 (tests/data/make_test_mp3s.sh), made here if ctest's fixture has not.
 std::string mp3(const std::string& name);
 
 // The ISO conformance vectors, read in place; "" when the folder is missing.
@@ -30,9 +26,7 @@ struct Pcm {
     size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-Pcm read_wav(const std::string& path);
-
-// A fresh folder, removed with everything in it at the end of the scope.
+// A fresh folder, removed with its contents at the end of the scope.
 class TempDir {
   public:
     TempDir();
@@ -59,8 +53,8 @@ class ScopedEnv {
     std::string old_;
 };
 
-// A raw output into a FIFO that the test reads: playback goes only as far as the test has
-// read, plus what the pipe and libout123's file buffer hold.
+// A raw output into a FIFO the test reads: playback gets only as far as the test has read,
+// plus what the pipe and libout123 hold (slack()).
 class FifoOutput {
   public:
     explicit FifoOutput(const TempDir& dir);
@@ -68,56 +62,44 @@ class FifoOutput {
     FifoOutput(const FifoOutput&) = delete;
     FifoOutput& operator=(const FifoOutput&) = delete;
 
-    // Call after vbmp3_play: the library opens the FIFO for writing at the start.
+    // Call after vbmp3_play, which opens the FIFO for writing.
     void connect();
-    // Reads exactly `bytes` (fewer only at the end of the stream).
-    std::vector<int16_t> read(size_t bytes) { return read_some(bytes, -1); }
-    std::vector<int16_t> read_to_end() { return read_some(SIZE_MAX, -1); }
-    // Reads what comes until nothing has come for `quiet`, or the stream ends.
-    std::vector<int16_t> read_while_flowing(std::chrono::milliseconds quiet) {
-        return read_some(SIZE_MAX, static_cast<int>(quiet.count()));
-    }
-    // How far the writer can run ahead of the reader, in bytes, whatever the timing: the
-    // pipe, a stdio buffer, and two 20 ms blocks at 44.1 kHz in flight.
+    // Reads up to `bytes`, until the stream ends or nothing has come for `quiet_ms` (-1: no
+    // limit).
+    std::vector<int16_t> read(size_t bytes = SIZE_MAX, int quiet_ms = -1);
+    // How far the writer can run ahead of the reader, in bytes.
     size_t slack() const;
 
   private:
-    // Reads up to `bytes`, waiting at most `quiet_ms` for each piece (-1: for ever).
-    std::vector<int16_t> read_some(size_t bytes, int quiet_ms);
-
     std::string path_;
     ScopedEnv output_;
     int fd_ = -1;
 };
 
-// Records end events. The callback is a plain function, as the library takes no user data.
+// Counts end events; any other event fails the test. A plain function, as the library
+// takes no user data.
 namespace events {
 void reset();
-// The callback to register.
 void on_event(int32_t event, int32_t value);
 int ends();
-// Events of any code other than VBMP3_EVENT_END.
-int others();
-// Waits until at least `n` end events have come.
-bool wait_for_ends(int n, std::chrono::milliseconds timeout = kEventTimeout);
-// From now on every event counts as late (see late()); cleared by reset().
-void forbid();
-int late();
+// Generous, so that sanitizers and a busy machine never fail a test by being slow.
+bool wait_for_ends(int n, std::chrono::milliseconds timeout = 60s);
 } // namespace events
 
-// Runs each test on a library in a clean state: VBMP3_OUTPUT cleared (fixtures may set it
-// again in their members), init before, close and free after.
+// Each test on a library in a clean state: VBMP3_OUTPUT cleared (fixture members may set
+// it), init and full volume before, close and free after.
 class LibraryTest : public ::testing::Test {
   protected:
     LibraryTest();
     void SetUp() override;
     void TearDown() override;
+    // Opens `file`, registers the counter and plays.
+    void start(const std::string& file);
 };
+
+Pcm read_wav(const std::string& path);
 
 // Plays `file` to its end into a WAV file and returns what was written.
 Pcm play_to_wav(const std::string& file, const TempDir& dir);
-
-// Root mean square of one channel.
-double rms(const Pcm& pcm, int channel);
 
 } // namespace vbmp3_test
