@@ -1,11 +1,14 @@
-// Shared helpers of the libvbmp3 tests: test files, outputs, end events.
+// Shared helpers of the libvbmp3 tests: test files, WAV output, end events.
 #pragma once
 
 #include "vbmp3.h"
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,53 +30,24 @@ struct Pcm {
 };
 
 // A fresh folder, removed with its contents at the end of the scope.
-class TempDir {
-  public:
+struct TempDir {
     TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-  private:
-    std::string dir_;
+    ~TempDir() { std::filesystem::remove_all(dir); }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string dir;
 };
 
 // Sets an environment variable for the scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    std::string name_;
-    bool had_ = false;
-    std::string old_;
-};
-
-// A raw output into a FIFO the test reads: playback gets only as far as the test has read,
-// plus what the pipe and libout123 hold (slack()).
-class FifoOutput {
-  public:
-    explicit FifoOutput(const TempDir& dir);
-    ~FifoOutput();
-    FifoOutput(const FifoOutput&) = delete;
-    FifoOutput& operator=(const FifoOutput&) = delete;
-
-    // Call after vbmp3_play, which opens the FIFO for writing.
-    void connect();
-    // Reads up to `bytes`, until the stream ends or nothing has come for `quiet_ms` (-1: no
-    // limit).
-    std::vector<int16_t> read(size_t bytes = SIZE_MAX, int quiet_ms = -1);
-    // How far the writer can run ahead of the reader, in bytes.
-    size_t slack() const;
-
-  private:
-    std::string path_;
-    ScopedEnv output_;
-    int fd_ = -1;
+struct ScopedEnv {
+    ScopedEnv(const char* name, const std::string& value) : name(name) {
+        if (const char* was = std::getenv(name)) {
+            old = was;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
 // Counts end events; any other event fails the test. A plain function, as the library
@@ -90,7 +64,7 @@ bool wait_for_ends(int n, std::chrono::milliseconds timeout = 60s);
 // it), init and full volume before, close and free after.
 class LibraryTest : public ::testing::Test {
   protected:
-    LibraryTest();
+    LibraryTest() { unsetenv("VBMP3_OUTPUT"); }
     void SetUp() override;
     void TearDown() override;
     // Opens `file`, registers the counter and plays.

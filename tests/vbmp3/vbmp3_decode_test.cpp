@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace vbmp3_test {
 namespace {
@@ -140,7 +139,7 @@ TEST_F(Plays, ExactlyTheEncodedSamplesEachChannelAtItsPitch) {
     }
 }
 
-TEST_F(Plays, WhatADamagedOrDeletedFileHolds) {
+TEST_F(Plays, WhatADamagedFileHolds) {
     // 20000 of 33295 bytes, cut mid-frame: a bit over half of the 88200 frames.
     EXPECT_NEAR(static_cast<double>(play_to_wav(mp3("truncated.mp3"), dir_).frames()), 50000,
                 10000);
@@ -149,17 +148,6 @@ TEST_F(Plays, WhatADamagedOrDeletedFileHolds) {
     const size_t junk = play_to_wav(mp3("junk_middle.mp3"), dir_).frames();
     EXPECT_GE(junk, 2 * 88200u);
     EXPECT_LT(junk, 2 * 88200u + 44100u);
-
-    const std::string copy = dir_.path("copy.mp3");
-    ASSERT_EQ(std::system(("cp '" + mp3("cbr128.mp3") + "' '" + copy + "'").c_str()), 0);
-    ScopedEnv output("VBMP3_OUTPUT", "wav:" + dir_.path("deleted.wav"));
-    events::reset();
-    ASSERT_NE(vbmp3_open(copy.c_str(), nullptr), 0);
-    ASSERT_EQ(unlink(copy.c_str()), 0);
-    vbmp3_callback(events::on_event);
-    ASSERT_NE(vbmp3_play(), 0);
-    ASSERT_TRUE(events::wait_for_ends(1));
-    EXPECT_EQ(read_wav(dir_.path("deleted.wav")).frames(), 88200u) << "deleted after opening";
 }
 
 TEST_F(Plays, AtOnceWhenAnInfoHeaderCountsMoreFramesThanTheFileHolds) {
