@@ -80,24 +80,6 @@ bool wait_for_ends(int n, std::chrono::milliseconds timeout) {
 }
 } // namespace events
 
-void LibraryTest::SetUp() {
-    events::reset();
-    ASSERT_NE(vbmp3_init(), 0);
-    // The volume outlives vbmp3_free: start each test at full volume whatever ran before.
-    ASSERT_NE(vbmp3_setVolume(100, 100), 0);
-}
-
-void LibraryTest::TearDown() {
-    vbmp3_close();
-    vbmp3_free();
-}
-
-void LibraryTest::start(const std::string& file) {
-    ASSERT_NE(vbmp3_open(file.c_str(), nullptr), 0) << file;
-    ASSERT_NE(vbmp3_callback(events::on_event), 0);
-    ASSERT_NE(vbmp3_play(), 0);
-}
-
 Pcm play_to_wav(const std::string& file, const TempDir& dir) {
     const std::string wav = dir.path("out.wav");
     ScopedEnv output("VBMP3_OUTPUT", "wav:" + wav);

@@ -65,10 +65,22 @@ bool wait_for_ends(int n, std::chrono::milliseconds timeout = 60s);
 class LibraryTest : public ::testing::Test {
   protected:
     LibraryTest() { unsetenv("VBMP3_OUTPUT"); }
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        events::reset();
+        ASSERT_NE(vbmp3_init(), 0);
+        // The volume outlives vbmp3_free: start each test at full volume whatever ran before.
+        ASSERT_NE(vbmp3_setVolume(100, 100), 0);
+    }
+    void TearDown() override {
+        vbmp3_close();
+        vbmp3_free();
+    }
     // Opens `file`, registers the counter and plays.
-    void start(const std::string& file);
+    void start(const std::string& file) {
+        ASSERT_NE(vbmp3_open(file.c_str(), nullptr), 0) << file;
+        ASSERT_NE(vbmp3_callback(events::on_event), 0);
+        ASSERT_NE(vbmp3_play(), 0);
+    }
 };
 
 Pcm read_wav(const std::string& path);

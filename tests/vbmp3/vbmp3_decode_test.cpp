@@ -50,8 +50,7 @@ TEST_P(IsoVector, DecodesWithFullAccuracy) {
     // Two frames of l3-sin1k0db decode from a bit reservoir the reference leaves out.
     const size_t offset = GetParam() == "l3-sin1k0db" ? 2304 : 0;
     const size_t ref_frames = ref.size() / channels;
-    ASSERT_GT(out.frames(), offset);
-    const size_t n = std::min(ref_frames, out.frames() - offset);
+    const size_t n = std::min(ref_frames, std::max(out.frames(), offset) - offset);
     ASSERT_GT(n, ref_frames / 2) << "too little to compare";
     double sum_sq = 0;
     int max_diff = 0;
