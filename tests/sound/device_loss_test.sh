@@ -19,12 +19,13 @@ done
 . "$here/../support/pulse.sh"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zt4-sound.XXXXXX")
-pids=()
+declare -A pid
 step="start-up"
 cleanup() {
-    local rc=$? pid
+    local rc=$? p
     set +e
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    for p in "${pid[@]}"; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
+    [ -z "${PULSE_PID:-}" ] || kill -CONT "$PULSE_PID"
     pulse_stop
     if [ "$rc" -eq 0 ]; then rm -rf "$tmp"; else echo "FAILED at: $step; see $tmp" >&2; fi
     exit "$rc"
@@ -32,17 +33,24 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-fail() {
-    echo "device_loss_test: $*" >&2
-    exit 1
-}
+fail() { echo "device_loss_test: $*" >&2; exit 1; }
 now_ms() { date +%s%3N; }
 # ok EXPR: whether the awk expression EXPR of numbers holds.
 ok() { awk "BEGIN { exit !($1) }"; }
-# field FILE KEY: the value of "KEY value" in a play_file report.
-field() { awk -v k="$2" '$1 == k { print $2; exit }' "$1"; }
-# report FILE ENDS CLOSE_MS FREE_MS: the report has ENDS end events, and close and free
-# took no longer than given.
+# play NAME [CLOSE_AFTER_MS]: play_file on the sweep in the background, reporting to NAME.txt.
+play() {
+    timeout 90 "$play_file" "$tmp/sweep.mp3" "${@:2}" >"$tmp/$1.txt" 2>"$tmp/$1.err" &
+    pid[$1]=$!
+}
+# finish NAME: waits for that play, which must exit by itself.
+finish() {
+    local rc=0
+    wait "${pid[$1]}" || rc=$?
+    [ "$rc" -eq 0 ] || fail "play_file ($1) exited with $rc (124: it hung): $(cat "$tmp/$1.err")"
+}
+# field NAME KEY: the value of "KEY value" in the report of play NAME.
+field() { awk -v k="$2" '$1 == k { print $2; exit }' "$tmp/$1.txt"; }
+# report NAME ENDS CLOSE_MS FREE_MS: the play's end events, and its close and free in time.
 report() {
     [ "$(field "$1" ends)" = "$2" ] || fail "$1: $(field "$1" ends) end events, not $2"
     ok "$(field "$1" close_ms) <= $3" || fail "$1: vbmp3_close took $(field "$1" close_ms) ms"
@@ -81,8 +89,7 @@ export PULSE_LATENCY_MSEC=100
 
 step="1: lose the server and get it back"
 serve "$tmp/before.wav"
-"$play_file" "$tmp/sweep.mp3" >"$tmp/one.txt" 2>"$tmp/one.err" &
-pids=($!)
+play one
 sleep 2
 killed=$(now_ms)
 pulse_crash
@@ -90,12 +97,11 @@ sleep 1.5
 pulse_start "$tmp/pulse"
 outage=$(($(now_ms) - killed))
 pulse_record "$tmp/after.wav"
-wait "${pids[0]}" || fail "play_file failed: $(cat "$tmp/one.err")"
-pids=()
+finish one
 sleep 0.5 # the recorder is behind by its latency
 pulse_stop
-report "$tmp/one.txt" 1 500 1000
-late=$(($(field "$tmp/one.txt" end) - $(field "$tmp/one.txt" play) - LENGTH * 1000))
+report one 1 500 1000
+late=$(($(field one end) - $(field one play) - LENGTH * 1000))
 read -r first1 last1 jump1 < <(position "$tmp/before.wav")
 read -r first2 last2 jump2 < <(position "$tmp/after.wav")
 echo "track ${first1}..${last1} s before the crash, ${first2}..${last2} s after;" \
@@ -110,33 +116,25 @@ ok "$late >= $outage - 600 && $late <= $outage + 3000" || fail "the end came $la
 
 step="2: lose the server for good"
 serve "$tmp/alone.wav"
-"$play_file" "$tmp/sweep.mp3" 3500 >"$tmp/closed.txt" 2>"$tmp/closed.err" &
-pids=($!)
-"$play_file" "$tmp/sweep.mp3" >"$tmp/alone.txt" 2>"$tmp/alone.err" &
-pids+=($!)
+play closed 3500
+play alone
 sleep 2
 pulse_crash
-wait "${pids[0]}" || fail "play_file (closed) failed: $(cat "$tmp/closed.err")"
-report "$tmp/closed.txt" 0 500 1000
-wait "${pids[1]}" || fail "play_file (alone) failed: $(cat "$tmp/alone.err")"
-pids=()
-report "$tmp/alone.txt" 1 500 1000
-took=$(($(field "$tmp/alone.txt" end) - $(field "$tmp/alone.txt" play)))
+finish closed
+report closed 0 500 1000
+finish alone
+report alone 1 500 1000
+took=$(($(field alone end) - $(field alone play)))
 echo "without a server: end $took ms after play"
 ok "$took >= $LENGTH * 1000 - 300 && $took <= 20000" || fail "without a server it ended after $took ms"
 
 step="3: the server freezes"
 serve "$tmp/frozen.wav"
-timeout 30 "$play_file" "$tmp/sweep.mp3" 3500 >"$tmp/frozen.txt" 2>"$tmp/frozen.err" &
-pids=($!)
+play frozen 3500
 sleep 2
 kill -STOP "$PULSE_PID"
-rc=0
-wait "${pids[0]}" || rc=$?
-pids=()
+finish frozen
 kill -CONT "$PULSE_PID"
 pulse_stop
-[ "$rc" -ne 124 ] || fail "with the server frozen, play_file hung: $(cat "$tmp/frozen.txt")"
-[ "$rc" -eq 0 ] || fail "play_file (frozen) failed: $(cat "$tmp/frozen.err")"
-report "$tmp/frozen.txt" 0 500 3000
+report frozen 0 500 3000
 echo "device loss: all checks passed"

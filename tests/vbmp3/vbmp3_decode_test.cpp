@@ -54,7 +54,6 @@ TEST_P(IsoVector, DecodesWithFullAccuracy) {
     ASSERT_GT(n, ref_frames / 2) << "too little to compare";
     double sum_sq = 0;
     int max_diff = 0;
-    size_t unequal_mono = 0;
     for (size_t i = 0; i < n; ++i) {
         const int16_t* o = &out.samples[2 * (i + offset)];
         for (size_t c = 0; c < 2; ++c) {
@@ -62,12 +61,10 @@ TEST_P(IsoVector, DecodesWithFullAccuracy) {
             sum_sq += static_cast<double>(d) * d;
             max_diff = std::max(max_diff, std::abs(d));
         }
-        unequal_mono += channels == 1 && o[0] != o[1];
     }
     // "Full accuracy" in LSB of 16 bits: rms < 2^-15/sqrt(12) of full scale, max <= 2^-14.
     EXPECT_LT(std::sqrt(sum_sq / (2.0 * n)), 0.2887);
     EXPECT_LE(max_diff, 2);
-    EXPECT_EQ(unequal_mono, 0u) << "mono must play as two equal channels";
 }
 
 // Layer III. Left out: l3-he_mode (libmpg123 differs at its mono/stereo switches) and
