@@ -19,9 +19,6 @@ using namespace std::chrono_literals;
 // A generated test MP3 (tests/data/make_test_mp3s.sh), made here if ctest's fixture has not.
 std::string mp3(const std::string& name);
 
-// The ISO conformance vectors, read in place; "" when the folder is missing.
-std::string iso_dir();
-
 struct Pcm {
     int rate = 0;
     int channels = 0;
