@@ -19,14 +19,10 @@ int32_t open_into(const std::string& path, vbmp3_fileinfo& info) {
 TEST_F(Open, ReportsRateChannelsBitrateLengthTitleAndArtist) {
     const struct {
         const char* file;
-        int rate;
-        int channels;
-        int min_kbps; // a range, as VBR and free format report an average
-        int max_kbps;
-        int min_ms; // LAME files carry a gapless length: exact
-        int max_ms;
-        const char* title;
-        const char* artist;
+        int rate, channels;
+        int min_kbps, max_kbps; // a range, as VBR and free format report an average
+        int min_ms, max_ms;     // LAME files carry a gapless length: exact
+        const char *title, *artist;
     } cases[] = {
         {"cbr128.mp3", 44100, 2, 128, 128, 2000, 2000, "Test Title", "Test Artist"}, // v2 and v1
         {"cbr320.mp3", 44100, 2, 320, 320, 2000, 2000, "", ""},
