@@ -5,7 +5,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,15 +16,8 @@ namespace vbmp3_test {
 
 using namespace std::chrono_literals;
 
-// Generous, so that sanitizer builds and a busy machine never fail a test by being slow.
-constexpr auto kEventTimeout = 60s;
-
-// A generated test MP3 (tests/data/make_test_mp3s.sh), made on first use if ctest's
-// fixture has not made it.
+// A generated test MP3 (tests/data/make_test_mp3s.sh), made here if ctest's fixture has not.
 std::string mp3(const std::string& name);
-
-// The ISO conformance vectors, read in place; "" when the folder is missing.
-std::string iso_dir();
 
 struct Pcm {
     int rate = 0;
@@ -30,94 +26,63 @@ struct Pcm {
     size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-Pcm read_wav(const std::string& path);
-
-// A fresh folder, removed with everything in it at the end of the scope.
-class TempDir {
-  public:
+// A fresh folder, removed with its contents at the end of the scope.
+struct TempDir {
     TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-  private:
-    std::string dir_;
+    ~TempDir() { std::filesystem::remove_all(dir); }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string dir;
 };
 
 // Sets an environment variable for the scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    std::string name_;
-    bool had_ = false;
-    std::string old_;
-};
-
-// A raw output into a FIFO that the test reads: playback goes only as far as the test has
-// read, plus what the pipe and libout123's file buffer hold.
-class FifoOutput {
-  public:
-    explicit FifoOutput(const TempDir& dir);
-    ~FifoOutput();
-    FifoOutput(const FifoOutput&) = delete;
-    FifoOutput& operator=(const FifoOutput&) = delete;
-
-    // Call after vbmp3_play: the library opens the FIFO for writing at the start.
-    void connect();
-    // Reads exactly `bytes` (fewer only at the end of the stream).
-    std::vector<int16_t> read(size_t bytes) { return read_some(bytes, -1); }
-    std::vector<int16_t> read_to_end() { return read_some(SIZE_MAX, -1); }
-    // Reads what comes until nothing has come for `quiet`, or the stream ends.
-    std::vector<int16_t> read_while_flowing(std::chrono::milliseconds quiet) {
-        return read_some(SIZE_MAX, static_cast<int>(quiet.count()));
+struct ScopedEnv {
+    ScopedEnv(const char* name, const std::string& value) : name(name) {
+        if (const char* was = std::getenv(name)) {
+            old = was;
+        }
+        setenv(name, value.c_str(), 1);
     }
-    // How far the writer can run ahead of the reader, in bytes, whatever the timing: the
-    // pipe, a stdio buffer, and two 20 ms blocks at 44.1 kHz in flight.
-    size_t slack() const;
-
-  private:
-    // Reads up to `bytes`, waiting at most `quiet_ms` for each piece (-1: for ever).
-    std::vector<int16_t> read_some(size_t bytes, int quiet_ms);
-
-    std::string path_;
-    ScopedEnv output_;
-    int fd_ = -1;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
-// Records end events. The callback is a plain function, as the library takes no user data.
+// Counts end events; any other event fails the test. A plain function, as the library
+// takes no user data.
 namespace events {
 void reset();
-// The callback to register.
 void on_event(int32_t event, int32_t value);
 int ends();
-// Events of any code other than VBMP3_EVENT_END.
-int others();
-// Waits until at least `n` end events have come.
-bool wait_for_ends(int n, std::chrono::milliseconds timeout = kEventTimeout);
-// From now on every event counts as late (see late()); cleared by reset().
-void forbid();
-int late();
+// Generous, so that sanitizers and a busy machine never fail a test by being slow.
+bool wait_for_ends(int n, std::chrono::milliseconds timeout = 60s);
 } // namespace events
 
-// Runs each test on a library in a clean state: VBMP3_OUTPUT cleared (fixtures may set it
-// again in their members), init before, close and free after.
+// Each test on a library in a clean state: VBMP3_OUTPUT cleared (fixture members may set
+// it), init and full volume before, close and free after.
 class LibraryTest : public ::testing::Test {
   protected:
-    LibraryTest();
-    void SetUp() override;
-    void TearDown() override;
+    LibraryTest() { unsetenv("VBMP3_OUTPUT"); }
+    void SetUp() override {
+        events::reset();
+        ASSERT_NE(vbmp3_init(), 0);
+        // The volume outlives vbmp3_free: start each test at full volume whatever ran before.
+        ASSERT_NE(vbmp3_setVolume(100, 100), 0);
+    }
+    void TearDown() override {
+        vbmp3_close();
+        vbmp3_free();
+    }
+    // Opens `file`, registers the counter and plays.
+    void start(const std::string& file) {
+        ASSERT_NE(vbmp3_open(file.c_str(), nullptr), 0) << file;
+        ASSERT_NE(vbmp3_callback(events::on_event), 0);
+        ASSERT_NE(vbmp3_play(), 0);
+    }
 };
+
+Pcm read_wav(const std::string& path);
 
 // Plays `file` to its end into a WAV file and returns what was written.
 Pcm play_to_wav(const std::string& file, const TempDir& dir);
-
-// Root mean square of one channel.
-double rms(const Pcm& pcm, int channel);
 
 } // namespace vbmp3_test
