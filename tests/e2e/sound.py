@@ -29,29 +29,16 @@ def read_wav(path):
 
 def pitch(x, begin, end, rate):
     """Frequency from the upward zero crossings in x[begin:end], or 0 if too few."""
-    first = last = None
-    count = 0
-    prev = x[begin]
-    for i in range(begin + 1, end):
-        cur = x[i]
-        if prev < 0 <= cur:
-            at = i - 1 + prev / (prev - cur)
-            if first is None:
-                first = at
-            last = at
-            count += 1
-        prev = cur
-    if count < 2 or last == first:
-        return 0.0
-    return (count - 1) * rate / (last - first)
+    at = [i - 1 + x[i - 1] / (x[i - 1] - x[i]) for i in range(begin + 1, end) if x[i - 1] < 0 <= x[i]]
+    return (len(at) - 1) * rate / (at[-1] - at[0]) if len(at) > 1 and at[-1] > at[0] else 0.0
 
 
 class Reference:
     def __init__(self, path):
-        self.rate, x = read_wav(path)
-        loud = [i for i in range(0, len(x)) if abs(x[i]) >= SILENCE]
-        self.seconds = (loud[-1] + 1 - loud[0]) / self.rate if loud else 0.0
-        self.pitch = pitch(x, loud[0], loud[-1] + 1, self.rate) if loud else 0.0
+        rate, x = read_wav(path)
+        loud = [i for i in range(len(x)) if abs(x[i]) >= SILENCE]
+        self.seconds = (loud[-1] + 1 - loud[0]) / rate
+        self.pitch = pitch(x, loud[0], loud[-1] + 1, rate)
 
 
 def parts(path, refs):
@@ -60,16 +47,12 @@ def parts(path, refs):
     n = int(rate * BLOCK_SECONDS)
     labels = []
     for b in range(0, len(x) - n + 1, n):
-        block = x[b:b + n]
-        if max(max(block), -min(block)) < SILENCE:
+        if max(abs(v) for v in x[b:b + n]) < SILENCE:
             labels.append("silence")
-            continue
-        f = pitch(x, b, b + n, rate)
-        label = "?"
-        for k, ref in enumerate(refs, 1):
-            if ref.pitch and abs(f - ref.pitch) <= PITCH_TOLERANCE * ref.pitch:
-                label = str(k)
-        labels.append(label)
+        else:
+            f = pitch(x, b, b + n, rate)
+            labels.append(next((str(k) for k, ref in enumerate(refs, 1)
+                                if abs(f - ref.pitch) <= PITCH_TOLERANCE * ref.pitch), "?"))
     # Runs of equal blocks, then the edges between sound and silence to the sample.
     runs = []
     for i, label in enumerate(labels):

@@ -1,7 +1,7 @@
 # Sourced first by the shell tests (and benchmarks): strict mode, $here (the script's
 # folder), $root (the repository), scripts/xvfb.sh, pulse.sh and:
 #   usage "ARG..." "$@"  exits 2 unless there is one argument per word of ARG...
-#   need TOOL...         exits 77 (skipped) unless every TOOL (or the module pyatspi) is here
+#   need TOOL...         exits 77 (skipped) unless every TOOL is installed
 #   scratch NAME         makes $tmp; on exit stops $pids, PulseAudio and the desktop, and
 #                        removes $tmp, or on failure keeps it with a screenshot and names it
 #   desktop_start DIR    Xvfb, a session bus and the accessibility bus, HOME in DIR
@@ -22,20 +22,10 @@ usage() {
     [ $(($# - 1)) -eq ${#words[@]} ] || { echo "usage: $0 $1" >&2; exit 2; }
 }
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-
+skip() { echo "SKIP: $*" && exit 77; }
 need() {
     local tool
-    for tool; do
-        if [ "$tool" = pyatspi ]; then # Debian's own python only has it
-            /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "no python3-pyatspi"
-        else
-            command -v "$tool" >/dev/null || skip "no $tool"
-        fi
-    done
+    for tool; do command -v "$tool" >/dev/null || skip "no $tool"; done
 }
 
 scratch() {
@@ -47,24 +37,19 @@ scratch() {
 _finish() {
     local rc=$? pid
     set +e
-    if [ "$rc" -ne 0 ] && [ "$rc" -ne 77 ] && [ -n "${DISPLAY:-}" ]; then
-        import -window root "$tmp/screen.png" 2>/dev/null
-    fi
+    [[ $rc =~ ^(0|77)$ ]] || [ -z "${DISPLAY:-}" ] || import -window root "$tmp/screen.png" 2>/dev/null
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
     pulse_stop
     desktop_stop
-    if [ "$rc" -eq 0 ] || [ "$rc" -eq 77 ]; then
-        rm -rf "$tmp"
-    else
+    [[ $rc =~ ^(0|77)$ ]] && rm -rf "$tmp" ||
         echo "$(basename "$0") FAILED${step:+ at: $step}; its files are in $tmp" >&2
-    fi
     exit "$rc"
 }
 
 # The player joins the accessibility bus only with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, and
 # only if it looks the bus up itself: AT_SPI_BUS_ADDRESS must be unset.
 desktop_start() {
-    local dir=$1 bus i
+    local dir=$1 bus
     mkdir -p "$dir/home" "$dir/runtime"
     chmod 700 "$dir/runtime"
     export HOME=$dir/home XDG_RUNTIME_DIR=$dir/runtime
@@ -75,7 +60,7 @@ desktop_start() {
     DESKTOP_BUS_PID=${bus##*$'\n'}
     /usr/libexec/at-spi-bus-launcher --launch-immediately >"$dir/a11y.log" 2>&1 &
     DESKTOP_A11Y_PID=$!
-    for i in $(seq 100); do
+    for _ in $(seq 100); do
         dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
             org.a11y.Bus.GetAddress >/dev/null 2>&1 && return 0
         sleep 0.1
