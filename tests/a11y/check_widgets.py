@@ -33,15 +33,9 @@ EXPECTED = {
 }
 
 
-def walk(node, found):
-    found.setdefault(node.description, node)
-    for child in node:
-        if child is not None:
-            walk(child, found)
-
-
-found = {}
-walk(ui.poll(ui.main_window, 30, "the main window on the accessibility bus"), found)
+frame = ui.poll(ui.main_window, 30, "the main window on the accessibility bus")
+nodes = [frame] + pyatspi.findAllDescendants(frame, lambda n: n is not None)
+found = {n.description: n for n in nodes}
 failures = []
 for description, (role, name, states) in EXPECTED.items():
     node = found.get(description)

@@ -11,25 +11,15 @@ bin=$(realpath "$1")
 ui() { /usr/bin/python3 "$here/ui.py" "$@"; }
 scratch e2e
 
+size() { stat -c %s "$rec" 2>/dev/null || echo 0; }
 # wait_recorded MS: until the recording has grown by MS milliseconds of sound from now.
 wait_recorded() {
-    local want i
-    want=$(($(stat -c %s "$rec") + $1 * 44100 * 4 / 1000))
-    for i in $(seq 600); do
-        [ "$(stat -c %s "$rec")" -ge "$want" ] && return 0
-        sleep 0.05
-    done
-    echo "the recording $rec stopped growing" >&2
-    return 1
+    local want=$(($(size) + $1 * 44100 * 4 / 1000))
+    for _ in $(seq 600); do [ "$(size)" -ge "$want" ] && return 0 || sleep 0.05; done
+    echo "the recording $rec stopped growing" >&2 && return 1
 }
-
-# record NAME: starts recording, then lets some silence in before the sound.
-record() {
-    rec=$tmp/$1.wav
-    pulse_record "$rec"
-    for _ in $(seq 200); do [ -s "$rec" ] && break; sleep 0.05; done
-    wait_recorded 300
-}
+# record NAME: starts recording, with some silence before the sound.
+record() { rec=$tmp/$1.wav && pulse_record "$rec" && wait_recorded 300; }
 
 # heard PLAYS: stops the recording (the monitor lags the sink a little) and judges it.
 heard() {
@@ -39,6 +29,8 @@ heard() {
     PULSE_RECORD_PID=""
     python3 "$here/sound.py" "$rec" "$1" "$tmp"/ref{1,2,3}.wav
 }
+
+stop() { ui click MusicStop && ui wait Label1 "停止しました" 10 && ui wait-marks "---" 5; }
 
 step="making the test files"
 "$root/tests/data/make_test_mp3s.sh" "$tmp/mp3" >/dev/null
@@ -73,9 +65,7 @@ ui click MusicStart
 for marks in "●--" "-●-" "--●" "●--"; do ui wait-marks "$marks" 10; done
 wait_recorded 500
 ui wait Label1 "再生中" 0
-ui click MusicStop
-ui wait Label1 "停止しました" 10
-ui wait-marks "---" 5
+stop
 heard "1 2 3 1+"
 
 step="repeat one, started at track 2 by number: track 2 again and again"
@@ -87,9 +77,7 @@ ui wait-marks "-●-" 10
 wait_recorded 4000
 ui wait Label1 "再生中" 0
 ui wait-marks "-●-" 0
-ui click MusicStop
-ui wait Label1 "停止しました" 10
-ui wait-marks "---" 5
+stop
 ui wait Text1 2 0
 heard "2 2+"
 step=""

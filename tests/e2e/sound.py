@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""sound.py REC.wav PLAYS REF.wav...: fails unless the recording of the player holds the
-plays PLAYS of the references (the test files decoded), told apart by the pitch of every
-10 ms (each file is one steady sine). "1 2 3": the first reference played whole, then the
-second, then the third, and nothing else; a trailing "+" ("1 2 3 1+") lets the last play
-be cut short and anything follow it. Silence between plays is allowed (the player moves on
-on a timer), and so are short dropouts: a play is counted by its sounding length.
+"""sound.py REC.wav PLAYS REF.wav...: fails unless the recording holds PLAYS of the decoded
+test files (one steady sine each), told apart by the pitch of every 10 ms. "1 2 3": the
+first played whole, then the second, then the third, and nothing else; "1 2 3 1+": the last
+may be cut short and anything may follow. Silence between plays (the player moves on on a
+timer) and short dropouts are allowed: a play is counted by its sounding length.
 """
 import subprocess
 import sys
@@ -64,15 +63,10 @@ def parts(path, refs):
         if run[0] == "silence":
             continue
         if j > 0 and runs[j - 1][0] == "silence":
-            start = run[1]
-            while start < run[1] + n and abs(x[start]) < SILENCE:
-                start += 1
-            runs[j - 1][2] = run[1] = start
+            runs[j - 1][2] = run[1] = next(i for i in range(run[1], run[2]) if abs(x[i]) >= SILENCE)
         if j + 1 < len(runs) and runs[j + 1][0] == "silence":
-            end = run[2]
-            while end > run[2] - n and abs(x[end - 1]) < SILENCE:
-                end -= 1
-            runs[j + 1][1] = run[2] = end
+            runs[j + 1][1] = run[2] = 1 + next(i for i in reversed(range(run[1], run[2]))
+                                               if abs(x[i]) >= SILENCE)
     return [(label, begin / rate, (end - begin) / rate) for label, begin, end in runs]
 
 

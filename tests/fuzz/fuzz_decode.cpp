@@ -39,12 +39,8 @@ struct MemoryFile {
         std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
     }
     void write_all(const uint8_t* data, size_t size) {
-        check(ftruncate(fd, 0) == 0, "ftruncate failed");
-        for (size_t at = 0; at < size;) {
-            const ssize_t n = pwrite(fd, data + at, size - at, static_cast<off_t>(at));
-            check(n > 0, "pwrite failed");
-            at += static_cast<size_t>(n);
-        }
+        check(ftruncate(fd, 0) == 0 && pwrite(fd, data, size, 0) == static_cast<ssize_t>(size),
+              "writing the memory file failed");
     }
     // The lowest free descriptor: it moves when one is leaked.
     int lowest_free_fd() const {

@@ -45,11 +45,9 @@ command -v llvm-symbolizer >/dev/null || export ASAN_SYMBOLIZER_PATH=/usr/lib/ll
 # The seeds and earlier findings whole first: libFuzzer cuts inputs to max_len, and some
 # damage only shows in a longer file.
 find "$s" "$work/findings" -type f ! -name '.*' -print0 |
-    (cd "$work" && xargs -0 "$bin" -timeout=30 -artifact_prefix="$work/findings/") >"$work/seeds.log" 2>&1 || {
-    tail -n 30 "$work/seeds.log" >&2
-    echo "fuzz_$target: FAILED on a seed or an earlier finding; log $work/seeds.log" >&2
-    exit 1
-}
+    (cd "$work" && xargs -0 "$bin" -timeout=30 -artifact_prefix="$work/findings/") >"$work/seeds.log" 2>&1 ||
+    fail "$(tail -n 30 "$work/seeds.log")
+fuzz_$target: FAILED on a seed or an earlier finding; log $work/seeds.log"
 
 opts=(-max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048
     -detect_leaks=1 -artifact_prefix="$work/findings/" "${dict[@]}")

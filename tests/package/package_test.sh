@@ -10,10 +10,6 @@ usage BUILD_DIR "$@"
 build=$(realpath "$1")
 need cpack dpkg-deb dpkg-query readelf ldd Xvfb xdotool xdpyinfo
 scratch package
-fail() {
-    echo "package_test: $*" >&2
-    exit 1
-}
 
 # Outside the build tree, so that a run leaves nothing in it.
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1 ||

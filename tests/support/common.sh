@@ -1,7 +1,7 @@
 # Sourced first by the shell tests (and benchmarks): strict mode, $here (the script's
 # folder), $root (the repository), scripts/xvfb.sh, pulse.sh and:
 #   usage "ARG..." "$@"  exits 2 unless there is one argument per word of ARG...
-#   need TOOL...         exits 77 (skipped) unless every TOOL is installed
+#   need TOOL...         exits 77 (skipped) unless every TOOL is installed; skip/fail WHY
 #   scratch NAME         makes $tmp; on exit stops $pids, PulseAudio and the desktop, and
 #                        removes $tmp, or on failure keeps it with a screenshot and names it
 #   desktop_start DIR    Xvfb, a session bus and the accessibility bus, HOME in DIR
@@ -23,6 +23,7 @@ usage() {
 }
 
 skip() { echo "SKIP: $*" && exit 77; }
+fail() { echo "$(basename "$0"): $*" >&2 && exit 1; }
 need() {
     local tool
     for tool; do command -v "$tool" >/dev/null || skip "no $tool"; done
@@ -78,9 +79,6 @@ desktop_stop() {
 }
 
 launch() {
-    local dir=$1
-    shift
-    (cd "$dir" && exec "$@") >"$tmp/zt4.log" 2>&1 &
-    player=$!
-    pids+=("$player")
+    (cd "$1" && shift && exec "$@") >"$tmp/zt4.log" 2>&1 &
+    player=$! && pids+=("$player")
 }
