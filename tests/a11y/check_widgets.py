@@ -1,6 +1,5 @@
 #!/usr/bin/python3
-"""Every widget of the main window over AT-SPI, found by its description (its form name),
-with the role, name and states a screen reader relies on."""
+"""Every widget of the main window by its description (form name), role, name and states."""
 import os
 import sys
 

@@ -24,7 +24,7 @@ for i in 1 2 3; do
     tone "s$i" 44100 2 1.5 $((220 << i)) $((220 << i))
     enc -b 128 "$tmp/s$i.wav" "$out/short$i.mp3"
 done
-# Long enough to act on while it plays in real time.
+# Long enough to act on while it plays.
 tone long 44100 2 6 440 660
 enc -b 128 "$tmp/long.wav" "$out/long.mp3"
 
@@ -49,7 +49,7 @@ enc -b 128 --id3v2-only --ti "$tmp/cover.jpg" --tt "Big Tag" --ta "Picture" "$tm
 long_title=$(printf 'あいうえお%.0s' $(seq 1 12))
 enc -b 128 --id3v2-only --id3v2-utf16 --tt "$long_title" "$tmp/st44.wav" "$out/long_title.mp3"
 
-# Not to play: nothing at all, and bytes that are not MPEG audio.
+# Not MPEG audio.
 : >"$out/empty.mp3"
 noise 65536 1 >"$out/random.mp3"
 # Cut off in the middle of a 417- or 418-byte frame.

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# playback_test.sh BIN_DIR: the real player (BIN_DIR/zt4) with the real library, under Xvfb,
-# playing into a private PulseAudio null sink that is recorded. Three tracks are added
-# through the file dialog and played in each repeat mode; the recordings must hold the
-# decoded files' tones whole and in order (sound.py), and the window (ui.py) must show the
-# matching status and play marks.
+# playback_test.sh BIN_DIR: the real player and library under Xvfb, recorded from a private
+# PulseAudio null sink. Three tracks added through the file dialog must be heard whole and
+# in order in each repeat mode (sound.py), with the matching status and marks (ui.py).
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"

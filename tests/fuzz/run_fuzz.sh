@@ -8,7 +8,6 @@
 usage "BUILD_DIR TARGET SECONDS" "$@"
 target=$2
 seconds=$3
-jobs=${FUZZ_JOBS:-1}
 bin=$(realpath "$1")/bin/fuzz_$target
 work=$(realpath "$1")/fuzz-$target
 [ -x "$bin" ] || { echo "run_fuzz: $bin is not built (cmake --preset fuzz)" >&2; exit 2; }
@@ -51,7 +50,7 @@ fuzz_$target: FAILED on a seed or an earlier finding; log $work/seeds.log"
 
 opts=(-max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048
     -detect_leaks=1 -artifact_prefix="$work/findings/" "${dict[@]}")
-[ "$jobs" -gt 1 ] && opts+=(-fork="$jobs")
+[ "${FUZZ_JOBS:-1}" -gt 1 ] && opts+=(-fork="$FUZZ_JOBS")
 log=$work/last.log
 before=$(find "$work/findings" -type f | wc -l)
 status=0
@@ -59,8 +58,7 @@ status=0
 runs=$(grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#' || true)
 if [ "$status" -ne 0 ] || [ "$(find "$work/findings" -type f | wc -l)" -gt "$before" ]; then
     grep -E 'ERROR|SUMMARY|fuzz_[a-z]+:|Test unit written|^    #[0-9]' "$log" | head -40 >&2 || true
-    echo "fuzz_$target: FAILED (exit $status) after ${runs:-?} executions; findings in $work/findings, log $log" >&2
-    exit 1
+    fail "fuzz_$target: FAILED (exit $status) after ${runs:-?} executions; findings in $work/findings, log $log"
 fi
 
 if [ "${FUZZ_MERGE:-0}" = 1 ]; then

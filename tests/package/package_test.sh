@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# package_test.sh BUILD_DIR: builds the Debian package with CPack, unpacks it into a scratch
-# root and checks what a user gets: its files, the menu entry, the run path to the private
-# libvbmp3.so, that every library needed comes from a depended-on package, and that zt4,
-# started as the menu entry starts it, shows its window with the library of the scratch
-# root and opens the FAQ from its folder. Skipped (77) without the tools.
+# package_test.sh BUILD_DIR: the Debian package built with CPack and unpacked into a scratch
+# root, checked as a user gets it and started as its menu entry starts it. Skipped (77)
+# without the tools.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BUILD_DIR "$@"
