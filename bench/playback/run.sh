@@ -16,15 +16,10 @@
 # places. The peers run without the session bus and without GTK's accessibility bridge too;
 # their repeat-one mode is set in a fresh configuration folder of their own.
 # Besides the report, prints "FIGURE metric player value unit" lines for bench/run_all.sh.
-set -euo pipefail
-
-if [ $# -ne 1 ]; then
-    echo "usage: $0 BUILD_DIR" >&2
-    exit 2
-fi
+# shellcheck source=tests/support/common.sh
+. "$(dirname "$0")/../../tests/support/common.sh"
+usage BUILD_DIR "$@"
 bin=$(realpath "$1")/bin
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 ui() { /usr/bin/python3 "$root/tests/e2e/ui.py" "$@"; }
 measure() { /usr/bin/python3 "$here/measure.py" "$@"; }
 SECONDS_MEASURED=${SECONDS_MEASURED:-30}
@@ -35,11 +30,6 @@ ROUNDS=${ROUNDS:-2}
 }
 "$here/../setup.sh"
 peers=(mpg123 audacious qmmp)
-
-# shellcheck source=tests/e2e/desktop.sh
-. "$root/tests/e2e/desktop.sh"
-# shellcheck source=tests/support/pulse.sh
-. "$root/tests/support/pulse.sh"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zt4-bench.XXXXXX")
 pids=()

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the library as a file: vbmp3_open's probing (through a path, as the
-// player gives it) and then the playback thread's decoding, without the sound output. Checks
-// what the C header promises of the file information and what the output relies on.
+// Arbitrary bytes as a file, opened by path as the player does: vbmp3_open's probing, then
+// the playback thread's decoding without the output. Checks what the C header promises of
+// the file information and what the output relies on.
 #include "decoder.h"
 #include "probe.h"
 
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
+#include <iterator>
 #include <memory>
 #include <string_view>
 #include <sys/mman.h>
@@ -20,7 +21,7 @@
 
 namespace {
 
-// Enough for every input to finish fast, whatever its length in time: a few seconds of audio.
+// A few seconds of audio: every input finishes fast, whatever its length in time.
 constexpr size_t kMaxPcmBytes = 1 << 20;
 
 void check(bool ok, const char* what) {
@@ -30,7 +31,6 @@ void check(bool ok, const char* what) {
     }
 }
 
-// The input lives in a memory file, opened by path like any file on disk.
 struct MemoryFile {
     int fd = memfd_create("fuzz_decode.mp3", MFD_CLOEXEC);
     char path[64] = {};
@@ -39,12 +39,8 @@ struct MemoryFile {
         std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
     }
     void write_all(const uint8_t* data, size_t size) {
-        check(ftruncate(fd, 0) == 0, "ftruncate failed");
-        for (size_t at = 0; at < size;) {
-            const ssize_t n = pwrite(fd, data + at, size - at, static_cast<off_t>(at));
-            check(n > 0, "pwrite failed");
-            at += static_cast<size_t>(n);
-        }
+        check(ftruncate(fd, 0) == 0 && pwrite(fd, data, size, 0) == static_cast<ssize_t>(size),
+              "writing the memory file failed");
     }
     // The lowest free descriptor: it moves when one is leaked.
     int lowest_free_fd() const {
@@ -54,8 +50,7 @@ struct MemoryFile {
     }
 };
 
-// Strict UTF-8 (no overlong forms, surrogates or code points past U+10FFFF), as glibc's
-// iconv reads it: a judge independent of the library's own check.
+// Strict UTF-8 as glibc's iconv reads it: a judge independent of the library's own check.
 bool is_utf8(std::string_view s) {
     static const iconv_t cd = iconv_open("UTF-32LE", "UTF-8");
     check(cd != reinterpret_cast<iconv_t>(-1), "iconv_open failed");
@@ -76,11 +71,8 @@ void check_text(const char (&field)[128]) {
 
 void check_info(const vbmp3_fileinfo& info) {
     static const int32_t kRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    bool rate_ok = false;
-    for (const int32_t r : kRates) {
-        rate_ok = rate_ok || info.sample_rate == r;
-    }
-    check(rate_ok, "sample rate not an MPEG audio rate");
+    check(std::find(std::begin(kRates), std::end(kRates), info.sample_rate) != std::end(kRates),
+          "sample rate not an MPEG audio rate");
     check(info.channels == 1 || info.channels == 2, "channels not 1 or 2");
     check(info.bitrate >= 0 && info.length_ms >= 0, "negative bit rate or length");
     check_text(info.title);

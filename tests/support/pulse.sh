@@ -1,13 +1,11 @@
-# Sourced by tests and benchmarks: a private PulseAudio server with a null sink as the
-# default, reachable only through its own socket, started and stopped by PID.
-#   pulse_start DIR   starts it with its runtime files in DIR; exports PULSE_SERVER
-#   pulse_stop        stops it
-#   pulse_record FILE records the null sink's monitor to FILE (WAV) in the background;
-#                     PULSE_RECORD_PID is its PID
-# Works as root too.
+# Sourced by tests and benchmarks: a private PulseAudio server (it works as root too) with a
+# null sink as the default, reachable only through its own socket, started and stopped by PID.
+#   pulse_start DIR    starts it with its runtime files in DIR; exports PULSE_SERVER
+#   pulse_record FILE  records the sink's monitor to FILE (WAV); PULSE_RECORD_PID is its PID
+#   pulse_stop         stops both
 
 pulse_start() {
-    local dir=$1
+    local dir=$1 i
     mkdir -p "$dir/home" "$dir/runtime"
     chmod 700 "$dir/runtime"
     cat >"$dir/server.pa" <<PA
@@ -15,14 +13,12 @@ load-module module-null-sink sink_name=zt4test rate=44100 channels=2
 set-default-sink zt4test
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
 PA
-    PULSE_DIR=$dir
     HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" PULSE_RUNTIME_PATH="$dir/runtime" \
         pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=false --use-pid-file=no \
         --exit-idle-time=-1 --realtime=no --log-target=file:"$dir/pulse.log" &
     PULSE_PID=$!
     export PULSE_SERVER="unix:$dir/native"
-    local i
-    for i in $(seq 1 100); do
+    for i in $(seq 100); do
         if pactl info >/dev/null 2>&1; then
             # A low-latency stream keeps the null sink from working in 2 s blocks, which
             # would lose the first seconds of a recording.
@@ -32,8 +28,7 @@ PA
         fi
         sleep 0.1
     done
-    echo "pulse.sh: the PulseAudio server did not start; its log:" >&2
-    cat "$dir/pulse.log" >&2 || true
+    echo "pulse.sh: the PulseAudio server did not start: $(cat "$dir/pulse.log")" >&2
     return 1
 }
 
@@ -48,5 +43,4 @@ pulse_stop() {
     [ -n "${PULSE_KEEPALIVE_PID:-}" ] && kill "$PULSE_KEEPALIVE_PID" 2>/dev/null
     [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null && wait "$PULSE_PID" 2>/dev/null
     PULSE_RECORD_PID="" PULSE_KEEPALIVE_PID="" PULSE_PID=""
-    return 0
 }
