@@ -9,38 +9,22 @@
 #     play left alone still ends, once.
 #  3. Frozen (SIGSTOP) while the library writes to it: vbmp3_close and vbmp3_free return.
 # Skipped (77) without the tools. On failure the recordings and logs are kept.
-set -euo pipefail
-play_file=$(realpath "${1:?usage: $0 PLAY_FILE}")
-here=$(cd "$(dirname "$0")" && pwd)
-for tool in pulseaudio pactl parecord pacat sox lame; do
-    command -v "$tool" >/dev/null || { echo "SKIP: no $tool"; exit 77; }
-done
-# shellcheck source=tests/support/pulse.sh
-. "$here/../support/pulse.sh"
-
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/zt4-sound.XXXXXX")
+# shellcheck source=tests/support/common.sh
+. "$(dirname "$0")/../support/common.sh"
+usage "PLAY_FILE" "$@"
+play_file=$(realpath "$1")
+need pulseaudio pactl parecord pacat sox lame
+scratch sound
 declare -A pid
 step="start-up"
-cleanup() {
-    local rc=$? p
-    set +e
-    for p in "${pid[@]}"; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
-    [ -z "${PULSE_PID:-}" ] || kill -CONT "$PULSE_PID"
-    pulse_stop
-    if [ "$rc" -eq 0 ]; then rm -rf "$tmp"; else echo "FAILED at: $step; see $tmp" >&2; fi
-    exit "$rc"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 
-fail() { echo "device_loss_test: $*" >&2; exit 1; }
 now_ms() { date +%s%3N; }
 # ok EXPR: whether the awk expression EXPR of numbers holds.
 ok() { awk "BEGIN { exit !($1) }"; }
 # play NAME [CLOSE_AFTER_MS]: play_file on the sweep in the background, reporting to NAME.txt.
 play() {
     timeout 90 "$play_file" "$tmp/sweep.mp3" "${@:2}" >"$tmp/$1.txt" 2>"$tmp/$1.err" &
-    pid[$1]=$!
+    pid[$1]=$! && pids+=("$!")
 }
 # finish NAME: waits for that play, which must exit by itself.
 finish() {
@@ -134,7 +118,6 @@ play frozen 3500
 sleep 2
 kill -STOP "$PULSE_PID"
 finish frozen
-kill -CONT "$PULSE_PID"
 pulse_stop
 report frozen 0 500 3000
 echo "device loss: all checks passed"

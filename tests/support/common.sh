@@ -38,7 +38,7 @@ scratch() {
 _finish() {
     local rc=$? pid
     set +e
-    [[ $rc =~ ^(0|77)$ ]] || [ -z "${DISPLAY:-}" ] || import -window root "$tmp/screen.png" 2>/dev/null
+    [[ $rc =~ ^(0|77)$ ]] || [ -z "${XVFB_PID:-}" ] || import -window root "$tmp/screen.png" 2>/dev/null
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
     pulse_stop
     desktop_stop

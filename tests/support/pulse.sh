@@ -41,6 +41,8 @@ pulse_record() {
 pulse_stop() {
     [ -n "${PULSE_RECORD_PID:-}" ] && kill "$PULSE_RECORD_PID" 2>/dev/null && wait "$PULSE_RECORD_PID" 2>/dev/null
     [ -n "${PULSE_KEEPALIVE_PID:-}" ] && kill "$PULSE_KEEPALIVE_PID" 2>/dev/null
-    [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null && wait "$PULSE_PID" 2>/dev/null
+    # A frozen server takes its TERM only once it runs again.
+    [ -n "${PULSE_PID:-}" ] && kill -CONT "$PULSE_PID" 2>/dev/null && kill "$PULSE_PID" 2>/dev/null &&
+        wait "$PULSE_PID" 2>/dev/null
     PULSE_RECORD_PID="" PULSE_KEEPALIVE_PID="" PULSE_PID=""
 }
