@@ -3,11 +3,14 @@
 # xvfb_start [WIDTHxHEIGHT]: starts Xvfb with a screen of that size (1024x768 if none) on a
 # free display and exports DISPLAY. Xvfb picks the display itself (-displayfd): one chosen
 # here by the files in /tmp could be taken by another test starting at the same moment,
-# and the clients would end up on that test's server.
+# and the clients would end up on that test's server. -noreset: by default the server
+# resets whenever its last client leaves (the readiness check is one), and a client that
+# connects during a reset on a busy machine is refused.
 xvfb_start() {
     local said i
     said=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -dpi 96 -nolisten tcp 3>"$said" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -dpi 96 -nolisten tcp -noreset \
+        3>"$said" >/dev/null 2>&1 &
     XVFB_PID=$!
     for i in $(seq 100); do
         if [ -s "$said" ]; then
