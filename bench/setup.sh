@@ -5,18 +5,4 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh" >&2
-
-peers=(mpg123 audacious audacious-plugins qmmp)
-missing=()
-for p in "${peers[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "bench: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q >&2
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+"$root/scripts/setup.sh" mpg123 audacious audacious-plugins qmmp >&2

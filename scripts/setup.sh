@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the player, its tests and its benchmarks need.
-# Only missing packages are installed; nothing is downloaded at build time.
+# setup.sh [PACKAGE...]: installs the Debian packages the player and its tests need, and
+# any PACKAGE given (the benchmarks' peers). Only missing packages are installed; nothing is
+# downloaded at build time.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     lame sox xvfb x11-utils pulseaudio pulseaudio-utils
     python3-pyatspi at-spi2-core dbus xdotool imagemagick desktop-file-utils
     clang libclang-rt-14-dev llvm
+    "$@"
 )
 
 missing=()
