@@ -10,9 +10,6 @@ namespace zt4 {
 
 namespace {
 
-const Rgb kSelectedMode{255, 185, 0};
-const Rgb kOtherMode{0, 230, 255};
-
 std::string CurrentFolder() {
     char buffer[PATH_MAX];
     return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string(".");
@@ -79,7 +76,7 @@ void Form_Load(App& a) {
     Top.VolumeLevel = 60;
     PlaceKnobForLevel(a);
     a.NextTrackPending = 0;
-    Top.PlayState = 0;
+    Top.PlayState = kIdle;
     Top.SecDigit = {0, 0};
     Top.MinuteCount = 0;
     Top.BackTicks = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // Start-up and shut-down of the main window.
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace zt4 {
 

@@ -2,36 +2,18 @@
 
 namespace zt4 {
 
-LibraryEvents& LibraryEvents::instance() {
-    static LibraryEvents events;
-    return events;
-}
-
-void LibraryEvents::attach(const Vbmp3Binding* binding, std::function<void()> wake) {
+void LibraryEvents::setWake(std::function<void()> wake) {
     std::lock_guard<std::mutex> lock(mutex_);
-    binding_ = binding;
     wake_ = std::move(wake);
-    events_.clear();
 }
 
-void LibraryEvents::detach() {
+void LibraryEvents::post(uint64_t generation, int32_t code) {
+    // Woken under the lock, so that once setWake has replaced a wake-up it is never called
+    // again (its owner may be gone).
     std::lock_guard<std::mutex> lock(mutex_);
-    binding_ = nullptr;
-    wake_ = nullptr;
-    events_.clear();
-}
-
-void LibraryEvents::post(int32_t code, int32_t value) {
-    std::function<void()> wake;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (binding_ == nullptr)
-            return;
-        events_.push_back({binding_->fileGeneration(), code, value});
-        wake = wake_;
-    }
-    if (wake)
-        wake();
+    events_.push_back({generation, code});
+    if (wake_)
+        wake_();
 }
 
 std::vector<LibraryEvent> LibraryEvents::take() {

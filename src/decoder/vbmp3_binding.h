@@ -1,15 +1,24 @@
 #pragma once
-// The player's side of libvbmp3: loads the library by name and looks each function up at
-// its first call. If the library or a function is missing, the call fails (returns 0) and
+// The player's side of libvbmp3: loads the library by name and looks each function up once,
+// at its first call. If the library or a function is missing, the call fails (returns 0) and
 // the loader's message goes to standard error once; the program goes on.
+//
+// The binding also owns the way back: PlaybackCallback, the function the player registers
+// with vbmp3_callback, posts each event to the queue of the binding made last, stamped with
+// its file generation.
 
+#include "decoder/library_events.h"
 #include "vbmp3.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 
 namespace zt4 {
+
+// Entered by the library on its playback thread; only posts the event (see above).
+extern "C" void PlaybackCallback(int32_t code, int32_t value);
 
 class Vbmp3Binding {
   public:
@@ -36,16 +45,24 @@ class Vbmp3Binding {
     // belongs to a file that has since been replaced or closed.
     uint64_t fileGeneration() const { return generation_.load(std::memory_order_acquire); }
 
+    // The events PlaybackCallback has posted, for the UI thread to take.
+    LibraryEvents& events() { return events_; }
+
     // Looks a function up (loading the library first if need be); nullptr when missing.
     void* symbol(const char* name);
 
   private:
-    template <typename Fn, typename... Args> int32_t call(const char* name, Args... args);
+    enum Function { kInit, kFree, kOpen, kCallback, kPlay, kPause, kRestart, kClose, kVolume };
+    template <typename Fn, typename... Args>
+    int32_t call(Function which, const char* name, Args... args);
 
     std::string library_;
     void* handle_ = nullptr;
     bool loadFailed_ = false;
+    std::array<void*, kVolume + 1> functions_{};
+    std::array<bool, kVolume + 1> lookedUp_{};
     std::atomic<uint64_t> generation_{0};
+    LibraryEvents events_;
 };
 
 } // namespace zt4

@@ -1,6 +1,5 @@
 #include "playback/repeat.h"
 
-#include "decoder/library_events.h"
 #include "playback/track_start.h"
 
 #include <string>
@@ -8,9 +7,6 @@
 namespace zt4 {
 
 namespace {
-
-const Rgb kSelectedMode{255, 185, 0};
-const Rgb kOtherMode{0, 230, 255};
 
 bool Selected(const TopForm& Top, int index) {
     return Top.RepeatOption[index].Value != 0;
@@ -59,7 +55,7 @@ void EndOfList(App& a) {
     ClearMark(a, a.CurrentTrack - 1);
     Top.MusicBackTimer.Enabled = false;
     Top.MusicStart.Enabled = true;
-    Top.PlayState = 3;
+    Top.PlayState = kFinished;
     a.CurrentTrack = 0;
     Top.RepeatTimer.Enabled = false;
 }
@@ -94,16 +90,12 @@ void RepeatAll(App& a) {
 
 } // namespace
 
-extern "C" void PlaybackCallback(int32_t code, int32_t value) {
-    LibraryEvents::instance().post(code, value);
-}
-
 void PlaybackCallback_Steps(App& a, int32_t code) {
     if (code != VBMP3_EVENT_END)
         return;
     a.CurrentTrack += 1;
     if (a.CurrentTrack < a.TrackCount) {
-        if (Selected(a.Top, 1)) {
+        if (Selected(a.Top, kRepeatOne)) {
             a.Top.RepeatTimer.Enabled = true;
             a.RepeatFileGeneration = a.lib.fileGeneration();
         } else {
@@ -118,7 +110,7 @@ void PlaybackCallback_Steps(App& a, int32_t code) {
 
 void Timer1_Timer(App& a) {
     TopForm& Top = a.Top;
-    if (Top.PlayState != 1)
+    if (Top.PlayState != kPlaying)
         return;
     if (a.NextTrackPending == 1) {
         ShowClockZero(a);
@@ -149,11 +141,11 @@ void RepeatTimer_Timer(App& a) {
         a.Top.RepeatTimer.Enabled = false;
         return;
     }
-    if (Selected(Top, 2))
+    if (Selected(Top, kNoRepeat))
         EndOfList(a);
-    else if (Selected(Top, 1))
+    else if (Selected(Top, kRepeatOne))
         RepeatOne(a);
-    else if (Selected(Top, 0))
+    else if (Selected(Top, kRepeatAll))
         RepeatAll(a);
     else
         a.Top.RepeatTimer.Enabled = false;

@@ -14,7 +14,7 @@ void RestartCurrent(App& a) {
     Top.Timer1.Enabled = true;
     Top.MusicBackTimer.Enabled = true;
     Top.BackTicks = 0;
-    Top.PlayState = 1;
+    Top.PlayState = kPlaying;
     Top.MusicPause.Enabled = true;
     Top.Label1.Caption = "再生中";
     if (!OpenSlot(a, a.CurrentTrack))
@@ -35,7 +35,7 @@ void PlayPrevious(App& a) {
     if (!OpenSlot(a, a.CurrentTrack))
         return;
     StartPlayback(a);
-    Top.PlayState = 1;
+    Top.PlayState = kPlaying;
     Top.MusicBackTimer.Enabled = true;
     Top.BackTicks = 0;
     // Coming from pause, Timer1 is off; without it the clock and the end of track stall.
@@ -55,7 +55,7 @@ void MusicBackTimer_Timer(App& a) {
 
 void MusicBack_Click(App& a) {
     const int16_t state = a.Top.PlayState;
-    if (state != 1 && state != 2)
+    if (state != kPlaying && state != kPaused)
         return;
     if (a.Top.BackTicks > kRestartAfterTicks)
         RestartCurrent(a);

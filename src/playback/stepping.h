@@ -1,7 +1,7 @@
 #pragma once
 // Previous and next track by hand.
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace zt4 {
 

@@ -34,7 +34,7 @@ void StartCurrentAfresh(App& a) {
         return;
     StartPlayback(a);
     ShowMark(a, a.CurrentTrack);
-    Top.PlayState = 1;
+    Top.PlayState = kPlaying;
     Top.Label1.Caption = "再生中";
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The steps every command shares to open a slot, play it and show it.
 
-#include "app/app.h"
+#include "core/app.h"
 
 namespace zt4 {
 

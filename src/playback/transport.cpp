@@ -27,7 +27,7 @@ void Resume(App& a) {
     a.lib.vbmp3_restart();
     Top.Timer1.Enabled = true;
     Top.MusicBackTimer.Enabled = true;
-    Top.PlayState = 1;
+    Top.PlayState = kPlaying;
     Top.MusicStart.Enabled = false;
 }
 
@@ -57,7 +57,7 @@ bool ChooseSlot(App& a) {
 
 void MusicStart_Click(App& a) {
     TopForm& Top = a.Top;
-    if (Top.PlayState == 2) {
+    if (Top.PlayState == kPaused) {
         Resume(a);
         return;
     }
@@ -68,13 +68,13 @@ void MusicStart_Click(App& a) {
 
 void MusicPause_Click(App& a) {
     TopForm& Top = a.Top;
-    if (Top.PlayState != 1)
+    if (Top.PlayState != kPlaying)
         return;
     Top.Label1.Caption = "一時停止";
     a.lib.vbmp3_pause();
     Top.Timer1.Enabled = false;
     Top.MusicBackTimer.Enabled = false;
-    Top.PlayState = 2;
+    Top.PlayState = kPaused;
     Top.MusicStart.Enabled = true;
 }
 
@@ -88,7 +88,7 @@ void MusicStop_Click(App& a) {
     ClearEveryMark(a);
     Top.Label1.Caption = "停止しました";
     a.lib.vbmp3_close();
-    Top.PlayState = 4;
+    Top.PlayState = kStopped;
     ResetClock(a, 0);
     a.NextTrackPending = 0;
     a.CurrentTrack = 0;

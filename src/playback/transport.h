@@ -1,7 +1,7 @@
 #pragma once
 // Start, pause and stop, and the track-number box.
 
-#include "app/app.h"
+#include "core/app.h"
 
 #include <cstdint>
 

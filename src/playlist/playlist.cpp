@@ -50,10 +50,10 @@ void FileReset_Click(App& a) {
     Top.MusicBackTimer.Enabled = false;
     ShowClockZero(a);
     Top.Label1.Caption = TopForm::kInstruction;
-    Top.selectRepeatOption(2);
-    RepeatOption_Click(a, 2);
+    Top.selectRepeatOption(kNoRepeat);
+    RepeatOption_Click(a, kNoRepeat);
     a.NextTrackPending = 0;
-    Top.PlayState = 0;
+    Top.PlayState = kIdle;
     ResetClock(a, 0);
     Top.BackTicks = 0;
     ClearEveryMark(a);
@@ -70,7 +70,7 @@ void FileReset_Click(App& a) {
 void Sakujo_Click(App& a) {
     TopForm& Top = a.Top;
     const int16_t state = Top.PlayState;
-    const bool stopped = state == 0 || state == 3 || state == 4;
+    const bool stopped = state == kIdle || state == kFinished || state == kStopped;
     if (!stopped || !Top.MusicStart.Enabled) {
         a.ui.MsgBox("停止ボタンを押してから削除処理を行ってください");
         return;

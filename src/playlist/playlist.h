@@ -1,7 +1,7 @@
 #pragma once
 // Adding tracks, resetting the list and deleting ticked tracks.
 
-#include "app/app.h"
+#include "core/app.h"
 
 #include <string>
 

@@ -17,7 +17,7 @@ void TimerScheduler::sync(int64_t nowMs) {
 int64_t TimerScheduler::nextDue() const {
     int64_t next = -1;
     for (const Entry& e : entries_) {
-        if (e.running && (next < 0 || e.due < next))
+        if (e.running && !e.ticking && (next < 0 || e.due < next))
             next = e.due;
     }
     return next;
@@ -26,7 +26,7 @@ int64_t TimerScheduler::nextDue() const {
 std::function<void()> TimerScheduler::takeDue(int64_t nowMs) {
     Entry* first = nullptr;
     for (Entry& e : entries_) {
-        if (e.running && e.due <= nowMs && (first == nullptr || e.due < first->due))
+        if (e.running && !e.ticking && e.due <= nowMs && (first == nullptr || e.due < first->due))
             first = &e;
     }
     if (first == nullptr)
@@ -35,7 +35,11 @@ std::function<void()> TimerScheduler::takeDue(int64_t nowMs) {
     first->due += interval;
     if (first->due <= nowMs)
         first->due = nowMs + interval;
-    return first->tick;
+    return [first] {
+        first->ticking = true;
+        first->tick();
+        first->ticking = false;
+    };
 }
 
 } // namespace zt4

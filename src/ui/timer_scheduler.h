@@ -1,7 +1,8 @@
 #pragma once
 // Drives form timers from a clock in milliseconds: the program's clock is real time, the
 // tests' is virtual. It only says which timer is due; the caller runs the tick as a
-// handler, so ticks never overlap other handlers.
+// handler. A timer whose tick is still running (a modal box is open inside it) is not due
+// again until that tick has returned.
 
 #include "ui/control.h"
 
@@ -19,6 +20,7 @@ class TimerScheduler {
         return interval < kResolutionMs ? kResolutionMs : interval;
     }
 
+    // Every timer is added before the first takeDue.
     void add(Timer& timer, std::function<void()> tick);
 
     // Takes note of timers enabled or disabled since the last call: a timer just enabled
@@ -29,14 +31,16 @@ class TimerScheduler {
     int64_t nextDue() const;
 
     // Takes the timer due first at nowMs, if any, and books its next tick. Missed ticks are
-    // not made up: a late timer ticks once. Returns its tick, or an empty function.
+    // not made up: a late timer ticks once. Returns its tick, or an empty function; the
+    // returned function must be called before the scheduler is destroyed.
     std::function<void()> takeDue(int64_t nowMs);
 
   private:
     struct Entry {
         Timer* timer;
         std::function<void()> tick;
-        bool running = false;
+        bool running = false; // enabled, as of the last sync
+        bool ticking = false; // its tick has not returned yet
         int64_t due = 0;
     };
     std::vector<Entry> entries_;

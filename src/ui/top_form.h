@@ -15,6 +15,22 @@ constexpr int kRows = 20;     // playlist rows, 0 to 19
 constexpr int16_t kTrue = -1; // 16-bit booleans: -1 true, 0 false
 constexpr int16_t kFalse = 0;
 
+// PlayState's values.
+constexpr int16_t kIdle = 0;
+constexpr int16_t kPlaying = 1;
+constexpr int16_t kPaused = 2;
+constexpr int16_t kFinished = 3; // the last slot ended with no repeat
+constexpr int16_t kStopped = 4;
+
+// The repeat options, by index.
+constexpr int kRepeatAll = 0;
+constexpr int kRepeatOne = 1;
+constexpr int kNoRepeat = 2;
+
+// The repeat captions' colours: the selected mode's and the two others'.
+constexpr Rgb kSelectedMode{255, 185, 0};
+constexpr Rgb kOtherMode{0, 230, 255};
+
 // The client area plus the menu bar and a nominal frame, before the window is first shown.
 constexpr float kOuterExtraWidth = 120;
 constexpr float kOuterExtraHeight = 780;
@@ -52,7 +68,7 @@ struct TopForm {
     Timer Timer1, Timer2, RepeatTimer, MusicBackTimer, MDrugTimer;
 
     // State held by the window for the commands.
-    int16_t PlayState = 0; // 0 idle, 1 playing, 2 paused, 3 finished, 4 stopped
+    int16_t PlayState = kIdle;
     std::array<std::string, kRows + 1> TrackPath; // full path per slot, "" = free; 20 unused
     std::array<int16_t, 2> SecDigit{};            // units and tens of the elapsed seconds
     int16_t MinuteCount = 0;
@@ -68,11 +84,6 @@ struct TopForm {
 
     // Every control, in the keyboard focus order first and the rest after it.
     template <typename F> void forEachControl(F&& f);
-    // Every timer.
-    template <typename F> void forEachTimer(F&& f) {
-        for (Timer* t : {&Timer1, &Timer2, &RepeatTimer, &MusicBackTimer, &MDrugTimer})
-            f(*t);
-    }
     // The index of the selected repeat option, or -1 when none is.
     int selectedRepeatOption() const;
     // Selects one repeat option and clears the two others, as the option group does.

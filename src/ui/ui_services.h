@@ -5,6 +5,7 @@
 
 #include "ui/control.h"
 
+#include <functional>
 #include <string>
 
 namespace zt4 {
@@ -12,11 +13,16 @@ namespace zt4 {
 class UiServices {
   public:
     virtual ~UiServices() = default;
+
     // A modal message box: the text, an OK button only, no icon, the caption "ZT4".
-    virtual void MsgBox(const std::string& text) = 0;
+    void MsgBox(const std::string& text) {
+        aroundModal([&] { showMessage(text); });
+    }
     // The modal open-file dialog with dialog.Filter ("description|pattern"); sets
     // dialog.FileName to the chosen path, or leaves it as it is when the user cancels.
-    virtual void ShowOpen(CommonDialog& dialog) = 0;
+    void ShowOpen(CommonDialog& dialog) {
+        aroundModal([&] { showOpenDialog(dialog); });
+    }
     // The FAQ window: created on first use, given `text`, scrolled to the top, shown
     // modeless without an owner and brought to the front.
     virtual void ShowFaq(const std::string& text) = 0;
@@ -24,6 +30,15 @@ class UiServices {
     virtual void ShowAbout() = 0;
     // Closes every window of the program and ends it; no handler runs afterwards.
     virtual void EndProgram() = 0;
+
+    // Runs each modal window's `show`: the dispatcher brings the view up to date first and
+    // lets the player go on while the window is open.
+    std::function<void(const std::function<void()>& show)> aroundModal =
+        [](const std::function<void()>& show) { show(); };
+
+  protected:
+    virtual void showMessage(const std::string& text) = 0;
+    virtual void showOpenDialog(CommonDialog& dialog) = 0;
 };
 
 } // namespace zt4

@@ -1,7 +1,7 @@
 #pragma once
 // The volume knob, its two buttons and the two timers that pass the volume on.
 
-#include "app/app.h"
+#include "core/app.h"
 
 #include <cstdint>
 

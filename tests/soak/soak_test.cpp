@@ -44,7 +44,7 @@ TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
     std::mutex mutex;
     std::condition_variable arrived;
     int posted = 0;
-    LibraryEvents::instance().attach(&lib, [&] {
+    lib.events().setWake([&] {
         std::lock_guard<std::mutex> lock(mutex);
         ++posted;
         arrived.notify_all();
@@ -88,7 +88,7 @@ TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
     }
     EXPECT_TRUE(ui.messages.empty());
     click(exit_Click);
-    LibraryEvents::instance().detach();
+    lib.events().setWake(nullptr);
     std::filesystem::remove_all(dir);
 }
 

@@ -1,6 +1,5 @@
 #include "harness.h"
 
-#include "decoder/library_events.h"
 #include "fake_vbmp3/fake_vbmp3.h"
 
 #include <climits>
@@ -28,8 +27,10 @@ std::string CurrentFolder() {
 
 } // namespace
 
-void TestUi::ShowOpen(CommonDialog& dialog) {
+void TestUi::showOpenDialog(CommonDialog& dialog) {
     filtersSeen.push_back(dialog.Filter);
+    if (duringDialog)
+        duringDialog();
     if (dialogAnswers.empty())
         return;
     if (!dialogAnswers.front().empty())
@@ -45,12 +46,10 @@ Harness::Harness(const std::string& dir)
     if (chdir(folder.c_str()) != 0)
         throw std::runtime_error("cannot enter " + folder);
     reinterpret_cast<fake_reset_fn>(lib.symbol("fake_reset"))();
-    LibraryEvents::instance().attach(&lib, nullptr);
     run(Form_Load);
 }
 
 Harness::~Harness() {
-    LibraryEvents::instance().detach();
     if (chdir(oldFolder_.c_str()) != 0)
         std::abort();
     if (ownFolder_) {

@@ -3,9 +3,9 @@
 // library (loaded through the real binding), a virtual clock, and answers for the
 // message boxes and the open-file dialog.
 
-#include "app/app.h"
-#include "app/dispatcher.h"
-#include "app/handlers.h"
+#include "core/app.h"
+#include "wiring/dispatcher.h"
+#include "wiring/handlers.h"
 
 #include <cstdint>
 #include <deque>
@@ -17,12 +17,6 @@ namespace zt4::test {
 
 class TestUi : public UiServices {
   public:
-    void MsgBox(const std::string& text) override {
-        messages.push_back(text);
-        if (duringMessage)
-            duringMessage();
-    }
-    void ShowOpen(CommonDialog& dialog) override;
     void ShowFaq(const std::string& text) override { faqShown.push_back(text); }
     void ShowAbout() override { ++aboutShown; }
     void EndProgram() override { ++ended; }
@@ -33,8 +27,17 @@ class TestUi : public UiServices {
     std::vector<std::string> faqShown;
     int aboutShown = 0;
     int ended = 0;
-    // Runs inside a message box, as a user's action would while it is open.
+    // Run while a message box or the dialog is open: what the program does meanwhile.
     std::function<void()> duringMessage;
+    std::function<void()> duringDialog;
+
+  private:
+    void showMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (duringMessage)
+            duringMessage();
+    }
+    void showOpenDialog(CommonDialog& dialog) override;
 };
 
 class Harness {

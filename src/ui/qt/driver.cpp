@@ -1,7 +1,5 @@
 #include "ui/qt/driver.h"
 
-#include "decoder/library_events.h"
-
 #include <algorithm>
 #include <climits>
 
@@ -11,42 +9,32 @@ Driver::Driver(App& app, Dispatcher& dispatcher, Dispatcher::Clock clock)
     : app_(app), dispatcher_(dispatcher), clock_(std::move(clock)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, &context_, [this] {
-        // Inside a handler the tick waits; that handler's end re-arms the timer.
-        if (idle())
-            pump();
-    });
+    QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { pump(); });
     dispatcher_.afterHandler = [this] {
         if (mirror_)
             mirror_();
         rearm();
     };
-    LibraryEvents::instance().attach(&app_.lib, [this] {
+    dispatcher_.beforeModal = dispatcher_.afterHandler;
+    app_.lib.events().setWake([this] {
         QMetaObject::invokeMethod(
-            &context_,
-            [this] {
-                if (idle())
-                    pump();
-            },
-            Qt::QueuedConnection);
+            &context_, [this] { pump(); }, Qt::QueuedConnection);
     });
 }
 
 Driver::~Driver() {
-    LibraryEvents::instance().detach();
+    app_.lib.events().setWake(nullptr);
     dispatcher_.afterHandler = nullptr;
+    dispatcher_.beforeModal = nullptr;
 }
 
-void Driver::run(std::function<void()> handler) {
-    ++depth_;
-    dispatcher_.run(std::move(handler));
-    --depth_;
+void Driver::run(std::function<void()> command) {
+    dispatcher_.run(std::move(command));
 }
 
 void Driver::pump() {
-    ++depth_;
+    // Inside a handler that is not waiting on a modal window, the handler's end pumps.
     dispatcher_.pump();
-    --depth_;
     rearm();
 }
 

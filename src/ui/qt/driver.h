@@ -1,10 +1,11 @@
 #pragma once
-// Feeds the dispatcher from Qt's event loop. User input comes in through run(); the form
-// timers are served by one single-shot timer armed for the dispatcher's next due time and
-// stopped while no form timer is enabled, so an idle player never wakes up; the library's
-// thread only posts a wake-up, and the UI thread drains its events.
+// Feeds the dispatcher from Qt's event loop (also the loop of a modal window open inside a
+// handler). User input comes in through run(); the form timers are served by one
+// single-shot timer armed for the dispatcher's next due time and stopped while no form timer
+// is enabled, so an idle player never wakes up; the library's thread only posts a wake-up,
+// and the UI thread drains its events.
 
-#include "app/dispatcher.h"
+#include "wiring/dispatcher.h"
 
 #include <QObject>
 #include <QTimer>
@@ -20,13 +21,14 @@ class Driver {
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
 
-    // Runs a handler now, or after the running one if a modal box is open inside it.
-    void run(std::function<void()> handler);
+    // Runs a command now, or after the running handler if a modal box is open inside it.
+    void run(std::function<void()> command);
     // Runs the due timer ticks and the library's events.
     void pump();
-    // False while a handler runs (only a modal box inside it lets events through then).
-    bool idle() const { return depth_ == 0; }
-    // Called after every handler, before the timer is re-armed.
+    // False while a handler runs (also while it waits on a modal box).
+    bool idle() const { return !dispatcher_.running(); }
+    // Called after every handler and before every modal window, before the timer is
+    // re-armed.
     void setMirror(std::function<void()> mirror) { mirror_ = std::move(mirror); }
     // The wake-up timer, for tests that check it sleeps.
     const QTimer& wakeTimer() const { return timer_; }
@@ -40,7 +42,6 @@ class Driver {
     std::function<void()> mirror_;
     QObject context_; // wake-ups from the library's thread are queued to it
     QTimer timer_;
-    int depth_ = 0;
 };
 
 } // namespace zt4::qt

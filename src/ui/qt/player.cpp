@@ -1,6 +1,6 @@
 #include "ui/qt/player.h"
 
-#include "app/handlers.h"
+#include "wiring/handlers.h"
 
 #include <QGuiApplication>
 

@@ -3,12 +3,12 @@
 // services, the commands' state, the dispatcher, the event-loop driver and the main window.
 // Tests build the same with a recording library and a clock of their own.
 
-#include "app/app.h"
-#include "app/dispatcher.h"
+#include "core/app.h"
 #include "decoder/vbmp3_binding.h"
 #include "ui/qt/driver.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/top_window.h"
+#include "wiring/dispatcher.h"
 
 #include <string>
 

@@ -65,11 +65,11 @@ QtUi::~QtUi() {
     delete about_.data();
 }
 
-void QtUi::MsgBox(const std::string& text) {
+void QtUi::showMessage(const std::string& text) {
     messageBox(toQString(text));
 }
 
-void QtUi::ShowOpen(CommonDialog& dialog) {
+void QtUi::showOpenDialog(CommonDialog& dialog) {
     const QString path = openFile(qtNameFilters(dialog.Filter));
     // The library gets the path as the file system's own bytes.
     if (!path.isEmpty())

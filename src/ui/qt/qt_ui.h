@@ -27,8 +27,6 @@ class QtUi : public UiServices {
     // The window the modal boxes belong to, hidden at the end of the program.
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
-    void MsgBox(const std::string& text) override;
-    void ShowOpen(CommonDialog& dialog) override;
     void ShowFaq(const std::string& text) override;
     void ShowAbout() override;
     void EndProgram() override;
@@ -43,6 +41,9 @@ class QtUi : public UiServices {
     std::function<void()> quit;
 
   private:
+    void showMessage(const std::string& text) override;
+    void showOpenDialog(CommonDialog& dialog) override;
+
     AboutForm aboutForm_;
     QPointer<QWidget> mainWindow_;
     QPointer<FaqWindow> faq_;

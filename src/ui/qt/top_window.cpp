@@ -1,8 +1,8 @@
 #include "ui/qt/top_window.h"
 
-#include "app/handlers.h"
 #include "ui/qt/look.h"
 #include "ui/qt/pictures.h"
+#include "wiring/handlers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

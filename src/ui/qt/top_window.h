@@ -3,7 +3,7 @@
 // handler and turns the user's clicks, keys and drags into model updates and handler calls;
 // it decides nothing itself.
 
-#include "app/app.h"
+#include "core/app.h"
 #include "ui/qt/driver.h"
 
 #include <QMainWindow>
