@@ -126,12 +126,22 @@ bool Engine::open(const char* path, vbmp3_fileinfo* info) {
     std::shared_ptr<const Track> track = probe_file(path, info);
     const bool opened = track != nullptr;
     std::unique_lock lock(mutex_);
-    end_play_locked();
-    // The old track is let go after the lock: closing its file need not hold anyone up.
-    std::shared_ptr<const Track> old = std::exchange(track_, std::move(track));
-    wait_for_callback_locked(lock);
-    lock.unlock();
+    replace_track_locked(lock, std::move(track));
     return opened;
+}
+
+void Engine::replace_track_locked(std::unique_lock<std::mutex>& lock,
+                                  std::shared_ptr<const Track> track) {
+    // The old tracks are let go after the lock: closing their files need not hold anyone up.
+    std::vector<std::shared_ptr<const Track>> old;
+    // A callback running meanwhile may open or play a file of its own while this call waits
+    // for it; this call is the later one, so it ends that too.
+    do {
+        end_play_locked();
+        old.push_back(std::exchange(track_, track));
+        wait_for_callback_locked(lock);
+    } while (track_ != track || playing_);
+    lock.unlock();
 }
 
 void Engine::set_callback(vbmp3_callback_fn fn) {
@@ -176,10 +186,7 @@ bool Engine::restart() {
 
 void Engine::close() {
     std::unique_lock lock(mutex_);
-    end_play_locked();
-    std::shared_ptr<const Track> old = std::move(track_);
-    wait_for_callback_locked(lock);
-    lock.unlock();
+    replace_track_locked(lock, nullptr);
 }
 
 void Engine::set_volume(int32_t left, int32_t right) {

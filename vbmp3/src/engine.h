@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vbmp3 {
 
@@ -40,6 +41,10 @@ class Engine {
     bool start_thread_locked(std::unique_lock<std::mutex>& lock);
     void end_play_locked();
     void wait_for_callback_locked(std::unique_lock<std::mutex>& lock);
+    // Ends any play and makes `track` (nullptr: none) the open one, also over what a
+    // callback running meanwhile opens or plays; returns with the lock released.
+    void replace_track_locked(std::unique_lock<std::mutex>& lock,
+                              std::shared_ptr<const Track> track);
 
     // The playback thread; `generation` tells it from the ones started before it.
     void run(uint64_t generation);
