@@ -137,7 +137,8 @@ std::string Harness::status() const {
     return s;
 }
 
-std::string Harness::playlistProblem(bool boxesMayBeTicked) const {
+std::string Harness::PlaylistProblemOf(const App& app, bool boxesMayBeTicked) {
+    const TopForm& Top = app.Top;
     if (app.TrackCount < 0 || app.TrackCount > kRows)
         return "TrackCount " + std::to_string(app.TrackCount);
     if (!Top.TrackPath[kRows].empty())

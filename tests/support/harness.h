@@ -92,7 +92,10 @@ class Harness {
     // The first broken playlist rule, "" when all hold: the filled slots are exactly
     // 0..TrackCount-1, each captioned "★n★name", every other row empty, no box ticked
     // unless `boxesMayBeTicked`.
-    std::string playlistProblem(bool boxesMayBeTicked = true) const;
+    std::string playlistProblem(bool boxesMayBeTicked = true) const {
+        return PlaylistProblemOf(app, boxesMayBeTicked);
+    }
+    static std::string PlaylistProblemOf(const App& app, bool boxesMayBeTicked = true);
 
     std::string folder;
     Vbmp3Binding lib;
