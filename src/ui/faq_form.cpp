@@ -5,7 +5,8 @@
 namespace zt4 {
 
 FaqForm::Rect FaqForm::Form_Resize(float outerWidth, float outerHeight) {
-    return {0, 0, std::max(0.0f, outerWidth - 100), std::max(0.0f, outerHeight - 400)};
+    return {0, 0, std::max(0.0f, outerWidth - kFrameWidth),
+            std::max(0.0f, outerHeight - kFrameHeight)};
 }
 
 void FaqForm::FText1_KeyDown(int16_t& KeyCode) {

@@ -9,6 +9,8 @@ struct FaqForm {
     static constexpr const char* kName = "FaqText";
     static constexpr const char* kCaption = "FAQ";
     static constexpr float kClientWidth = 8475, kClientHeight = 9180; // when created
+    // What the resize rule takes for the border and the title bar of the outer size.
+    static constexpr float kFrameWidth = 100, kFrameHeight = 400;
 
     // Form_Resize: the text view FText1 at the top left, filling the window. The constants
     // stand for the border and the title bar; the size never goes below zero.

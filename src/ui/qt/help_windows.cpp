@@ -133,10 +133,10 @@ void FaqWindow::appendPiece() {
 
 void FaqWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The form's resize rule works on the outer size, whose border and title bar it takes
-    // as 100 × 400 twips; Qt gives the client area, so add those back in.
-    const FaqForm::Rect r = FaqForm::Form_Resize(float(width() * kTwipsPerPixel + 100),
-                                                 float(height() * kTwipsPerPixel + 400));
+    // The form's resize rule works on the outer size; Qt gives the client area.
+    const FaqForm::Rect r =
+        FaqForm::Form_Resize(float(width() * kTwipsPerPixel) + FaqForm::kFrameWidth,
+                             float(height() * kTwipsPerPixel) + FaqForm::kFrameHeight);
     text_->setGeometry(pixelRect(r.Left, r.Top, r.Width, r.Height));
 }
 
@@ -144,14 +144,16 @@ bool FaqWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != text_ || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    // A key cancelled by either handler never reaches the text.
     int16_t code = virtualKeyCode(key->key());
     FaqForm::FText1_KeyDown(code);
-    if (code != 0 && !key->text().isEmpty()) {
-        int16_t typed = static_cast<int16_t>(key->text().at(0).unicode());
-        FaqForm::FText1_KeyPress(typed);
-        code = typed;
-    }
-    return code == 0; // a cancelled key never reaches the text
+    if (code == 0)
+        return true;
+    if (key->text().isEmpty())
+        return false;
+    int16_t typed = static_cast<int16_t>(key->text().at(0).unicode());
+    FaqForm::FText1_KeyPress(typed);
+    return typed == 0;
 }
 
 AboutWindow::AboutWindow(const AboutForm& form) {
