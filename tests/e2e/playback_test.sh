@@ -78,5 +78,18 @@ ui wait-marks "-●-" 0
 stop
 ui wait Text1 2 0
 heard "2 2+"
+
+step="no repeat, track 2 started: track 3 follows while the file dialog is open"
+ui click "RepeatOption(2)"
+record dialog
+ui click MusicStart
+ui wait-marks "-●-" 10
+ui open-dialog
+ui wait-marks "--●" 10
+ui wait Label1 "終了！" 10
+ui dialog-is-open
+heard "2 3"
+ui choose "$tmp/mp3/short1.mp3"
+ui wait "mpath(3)" "★4★short1.mp3" 10
 step=""
 echo "e2e playback: all passed"

@@ -8,6 +8,9 @@ window through AT-SPI, where a widget's description is its form name ("MusicStar
     ui.py wait NAME TEXT SECONDS    until the widget shows TEXT (0 s: it must now)
     ui.py wait-marks MARKS SECONDS  until the play marks of the first slots are MARKS ("-●-")
     ui.py add PATH                  adds a file through "ファイル選択" and the file dialog
+    ui.py open-dialog               clicks "ファイル選択" and leaves the file dialog open
+    ui.py dialog-is-open            fails unless the file dialog is open
+    ui.py choose PATH               answers the open file dialog with PATH
     ui.py type NAME TEXT            clicks into an empty text box and types TEXT
 
 Needs Debian's /usr/bin/python3 (pyatspi), DISPLAY and the player's session bus.
@@ -72,13 +75,21 @@ def dialog():
                           capture_output=True, text=True).stdout.split()
 
 
-def add(path):
+def open_dialog():
     click("FileAdd")
+    return poll(dialog, 10, "the file dialog")[0]
+
+
+def choose(window, path):
     # The dialog opens with the keyboard in its file-name box: a full path and Enter.
-    xdo("windowfocus", "--sync", poll(dialog, 10, "the file dialog")[0])
+    xdo("windowfocus", "--sync", window)
     xdo("type", "--delay", "10", path)
     xdo("key", "Return")
     poll(lambda: not dialog(), 10, "the file dialog to close")
+
+
+def add(path):
+    choose(open_dialog(), path)
 
 
 def main(command, *args):
@@ -94,6 +105,13 @@ def main(command, *args):
         poll(lambda: marks() == args[0], float(args[1]), "the marks " + args[0])
     elif command == "add":
         add(args[0])
+    elif command == "open-dialog":
+        open_dialog()
+    elif command == "dialog-is-open":
+        if not dialog():
+            sys.exit("ui.py: the file dialog has closed")
+    elif command == "choose":
+        choose(poll(dialog, 10, "the file dialog")[0], args[0])
     elif command == "type":
         click(args[0])
         xdo("type", "--delay", "10", args[1])
