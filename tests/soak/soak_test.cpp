@@ -33,40 +33,21 @@ TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
                                  " && lame --quiet -b 128 " + wav + " " + mp3;
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
     }
-    ASSERT_EQ(chdir(dir.c_str()), 0);
     setenv("VBMP3_OUTPUT", "null", 1);
 
-    Vbmp3Binding lib(REAL_VBMP3_PATH);
-    TestUi ui;
-    App app(lib, ui);
-    int64_t now = 0;
-    Dispatcher dispatcher(app, [&now] { return now; });
+    Harness h(dir.string(), REAL_VBMP3_PATH);
     std::mutex mutex;
     std::condition_variable arrived;
     int posted = 0;
-    lib.events().setWake([&] {
+    h.lib.events().setWake([&] {
         std::lock_guard<std::mutex> lock(mutex);
         ++posted;
         arrived.notify_all();
     });
-    // The virtual clock runs every tick due on the way, as the program's event loop would.
-    auto advance = [&](int64_t ms) {
-        const int64_t target = now + ms;
-        for (int64_t due; dispatcher.pump(), (due = dispatcher.nextDue()) >= 0 && due <= target;)
-            now = std::max(now, due);
-        now = target;
-        dispatcher.pump();
-    };
-    auto click = [&](void (*handler)(App&)) { dispatcher.run([&app, handler] { handler(app); }); };
-
-    click(Form_Load);
-    for (const char* tone : {"440", "660", "880"}) {
-        ui.dialogAnswers.push_back((dir / (std::string(tone) + ".mp3")).string());
-        click(AddTrack);
-    }
-    app.Top.selectRepeatOption(0);
-    dispatcher.run([&app] { RepeatOption_Click(app, 0); });
-    click(MusicStart_Click);
+    h.addTracks({"440.mp3", "660.mp3", "880.mp3"});
+    h.Top.selectRepeatOption(kRepeatAll);
+    h.run([](App& a) { RepeatOption_Click(a, kRepeatAll); });
+    h.run(MusicStart_Click);
 
     const int changes = Changes();
     for (int handled = 0; handled < changes; ++handled) {
@@ -76,19 +57,19 @@ TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
                 arrived.wait_for(lock, std::chrono::seconds(10), [&] { return posted > handled; }))
                 << "no end of track after change " << handled;
         }
-        advance(1000); // the tick that starts the next slot
-        ASSERT_EQ(app.Top.PlayState, 1);
-        ASSERT_EQ(app.Top.Startm[(handled + 1) % 3].Caption, "●");
+        h.advance(1000); // the tick that starts the next slot
+        ASSERT_EQ(h.Top.PlayState, 1);
+        ASSERT_EQ(h.Top.Startm[(handled + 1) % 3].Caption, "●");
     }
-    click(MusicStop_Click);
+    h.run(MusicStop_Click);
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     {
         std::lock_guard<std::mutex> lock(mutex);
         EXPECT_EQ(posted, changes); // one end per play; the last play was stopped
     }
-    EXPECT_TRUE(ui.messages.empty());
-    click(exit_Click);
-    lib.events().setWake(nullptr);
+    EXPECT_TRUE(h.ui.messages.empty());
+    h.run(exit_Click);
+    h.lib.events().setWake(nullptr);
     std::filesystem::remove_all(dir);
 }
 

@@ -38,14 +38,15 @@ void TestUi::showOpenDialog(CommonDialog& dialog) {
     dialogAnswers.pop_front();
 }
 
-Harness::Harness(const std::string& dir)
-    : folder(dir.empty() ? MakeTempFolder() : dir), lib(FAKE_VBMP3_PATH), app(lib, ui),
-      Top(app.Top), dispatcher(app, [this] { return now; }) {
+Harness::Harness(const std::string& dir, const std::string& library)
+    : folder(dir.empty() ? MakeTempFolder() : dir), lib(library), app(lib, ui), Top(app.Top),
+      dispatcher(app, [this] { return now; }) {
     ownFolder_ = dir.empty();
     oldFolder_ = CurrentFolder();
     if (chdir(folder.c_str()) != 0)
         throw std::runtime_error("cannot enter " + folder);
-    reinterpret_cast<fake_reset_fn>(lib.symbol("fake_reset"))();
+    if (library == FAKE_VBMP3_PATH)
+        reinterpret_cast<fake_reset_fn>(lib.symbol("fake_reset"))();
     run(Form_Load);
 }
 
@@ -137,8 +138,7 @@ std::string Harness::status() const {
     return s;
 }
 
-std::string Harness::PlaylistProblemOf(const App& app, bool boxesMayBeTicked) {
-    const TopForm& Top = app.Top;
+std::string Harness::playlistProblem(bool boxesMayBeTicked) const {
     if (app.TrackCount < 0 || app.TrackCount > kRows)
         return "TrackCount " + std::to_string(app.TrackCount);
     if (!Top.TrackPath[kRows].empty())

@@ -43,8 +43,8 @@ class TestUi : public UiServices {
 class Harness {
   public:
     // Starts the program (Form_Load) with `folder` as the current folder, "" for a fresh
-    // empty temporary one.
-    explicit Harness(const std::string& folder = "");
+    // empty temporary one, on the recording fake library unless another is named.
+    explicit Harness(const std::string& folder = "", const std::string& library = FAKE_VBMP3_PATH);
     ~Harness();
 
     // Runs a handler through the dispatcher, as a click would.
@@ -92,10 +92,7 @@ class Harness {
     // The first broken playlist rule, "" when all hold: the filled slots are exactly
     // 0..TrackCount-1, each captioned "★n★name", every other row empty, no box ticked
     // unless `boxesMayBeTicked`.
-    std::string playlistProblem(bool boxesMayBeTicked = true) const {
-        return PlaylistProblemOf(app, boxesMayBeTicked);
-    }
-    static std::string PlaylistProblemOf(const App& app, bool boxesMayBeTicked = true);
+    std::string playlistProblem(bool boxesMayBeTicked = true) const;
 
     std::string folder;
     Vbmp3Binding lib;
