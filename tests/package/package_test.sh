@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR: the Debian package built with CPack and unpacked into a scratch
-# root, checked as a user gets it and started as its menu entry starts it. Skipped (77)
-# without the tools.
+# root, checked as a user gets it, by Debian's and AppStream's checkers, and started as its
+# menu entry starts it. Skipped (77) without the tools.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BUILD_DIR "$@"
 build=$(realpath "$1")
-need cpack dpkg-deb dpkg-query readelf ldd Xvfb xdotool xdpyinfo
+need cpack dpkg-deb dpkg-query readelf ldd lintian appstreamcli desktop-file-validate Xvfb xdotool xdpyinfo
 scratch package
 
 # Outside the build tree, so that a run leaves nothing in it.
@@ -22,20 +22,32 @@ diff -u - "$tmp/files" >&2 <<'FILES' || fail "the package's files differ from th
 ./usr/bin/zt4
 ./usr/lib/zt4/libvbmp3.so
 ./usr/share/applications/zt4.desktop
+./usr/share/doc/zt4/changelog.gz
+./usr/share/doc/zt4/copyright
 ./usr/share/icons/hicolor/32x32/apps/zt4.png
 ./usr/share/icons/hicolor/scalable/apps/zt4.svg
+./usr/share/lintian/overrides/zt4
+./usr/share/man/man1/zt4.1.gz
+./usr/share/metainfo/org.example.zt4.metainfo.xml
 ./usr/share/zt4/FAQ.txt
 FILES
 
-# The entry must name the package's paths, not the build's prefix (it once said /usr/local).
+# Debian's checker (copyright, changelog, description, manual page, permissions, stripping,
+# run path, the menu entry) and AppStream's (the metadata and the entry it launches).
+lintian --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 ||
+    fail "lintian: $(grep -v '^running with root' "$tmp/lintian.log")"
+appstreamcli validate-tree --no-net "$dest" >"$tmp/appstream.log" 2>&1 ||
+    fail "appstreamcli: $(cat "$tmp/appstream.log")"
+
+# The entry starts the package's program on the files it is given, MP3s for "open with", in
+# the package's folder, not the build's prefix (it once said /usr/local).
 desktop=$dest/usr/share/applications/zt4.desktop
-exec_path=$(sed -n 's/^Exec=//p' "$desktop")
+read -r program arguments <<<"$(sed -n 's/^Exec=//p' "$desktop")"
 workdir=$(sed -n 's/^Path=//p' "$desktop")
-[ "$exec_path" = /usr/bin/zt4 ] && [ "$workdir" = /usr/share/zt4 ] ||
-    fail "the menu entry says Exec=$exec_path Path=$workdir"
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the menu entry"
-fi
+[ -x "$dest/usr/bin/$program" ] && [ "$arguments" = %F ] && [ "$workdir" = /usr/share/zt4 ] &&
+    grep -q '^MimeType=\(.*;\)\?audio/mpeg;' "$desktop" ||
+    fail "the menu entry says: $(grep '^\(Exec\|Path\|MimeType\)=' "$desktop")"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the menu entry"
 runpath=$(readelf -d "$dest/usr/bin/zt4" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 [ "$runpath" = '$ORIGIN/../lib/zt4' ] || fail "zt4's RUNPATH is '$runpath'"
 
@@ -75,7 +87,7 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM LD_LIBRARY_PATH LD_PRELOAD
 mkdir -p "$tmp/home" "$tmp/runtime" && chmod 700 "$tmp/runtime"
 export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
 xvfb_start
-launch "$dest$workdir" "$dest$exec_path"
+launch "$dest$workdir" "$dest/usr/bin/$program"
 main=$(xvfb_wait_window "MP3音楽再生") # --onlyvisible: mapped
 [ -n "$main" ] || fail "zt4 showed no window; its output: $(cat "$tmp/zt4.log")"
 loaded=$(awk '$NF ~ /libvbmp3\.so$/ { print $NF }' "/proc/$player/maps" | sort -u)
