@@ -6,11 +6,16 @@
 #include "core/app.h"
 #include "decoder/vbmp3_binding.h"
 #include "ui/qt/driver.h"
+#include "ui/qt/mpris_service.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/top_window.h"
 #include "wiring/dispatcher.h"
 
+#include <QDBusConnection>
+
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace zt4::qt {
 
@@ -20,12 +25,24 @@ struct Player {
     // Runs the load step, then shows the main window.
     void start();
 
+    // Offers the player to the desktop's media controls on `bus`; false without a bus.
+    bool publish(QDBusConnection bus);
+    // Adds files given from outside the window once the event loop runs them, through the
+    // dispatcher; files that arrive before that joins the same batch.
+    void addFilesLater(std::vector<std::string> paths);
+    // Brings the main window to the front.
+    void raise();
+
     Vbmp3Binding binding;
     QtUi ui;
     App app;
     Dispatcher dispatcher;
     Driver driver;
     TopWindow top;
+    std::unique_ptr<MprisService> mpris;
+
+  private:
+    std::vector<std::string> pendingFiles_;
 };
 
 } // namespace zt4::qt
