@@ -55,7 +55,9 @@ MprisState MprisRead(const App& a) {
     s.volume = Top.VolumeLevel / 100.0;
     s.canGoNext = Top.MusicFoward.Enabled;
     s.canGoPrevious = Top.MusicBack.Enabled;
-    s.canPlay = Top.MusicStart.Enabled;
+    // 再生 is disabled while a track plays, but MPRIS clients read CanPlay as "there is a
+    // track to play" (playerctl shows no metadata without it); Play then changes nothing.
+    s.canPlay = Top.MusicStart.Enabled || Top.PlayState == kPlaying;
     s.canPause = Top.MusicPause.Enabled;
     s.track = ReadTrack(a);
     return s;

@@ -29,6 +29,7 @@ struct MprisState {
     std::string playbackStatus; // "Playing", "Paused" or "Stopped"
     std::string loopStatus;     // "Playlist", "Track" or "None"
     double volume = 0;          // VolumeLevel as a fraction of 100
+    // The buttons' enabled states; CanPlay also while a track plays.
     bool canGoNext = false, canGoPrevious = false, canPlay = false, canPause = false;
     MprisTrack track;
 };

@@ -32,7 +32,7 @@ TEST(Mpris, TheMethodsClickTheirButtonsOnlyWhenEnabled) {
     EXPECT_EQ(before.lengthUs, 0);
 
     EXPECT_EQ(h.callsOf(MprisPlayPause), h.playCalls("a.mp3"));
-    EXPECT_EQ(seen(h.app), "Playing 0 0111");
+    EXPECT_EQ(seen(h.app), "Playing 0 1111");
     EXPECT_EQ(MprisRead(h.app).track.title, "fake"); // the library's tag
     EXPECT_TRUE(h.callsOf(MprisPlay).empty());       // 再生 is disabled while playing
     h.advance(950 * 3);
@@ -43,7 +43,7 @@ TEST(Mpris, TheMethodsClickTheirButtonsOnlyWhenEnabled) {
     EXPECT_EQ(seen(h.app), "Paused 0 1111");
     EXPECT_EQ(h.callsOf(MprisPlayPause), std::vector<std::string>{"vbmp3_restart()"});
     EXPECT_EQ(h.callsOf(MprisNext), h.playCalls("b.mp3"));
-    EXPECT_EQ(seen(h.app), "Playing 1 0111");
+    EXPECT_EQ(seen(h.app), "Playing 1 1111");
     EXPECT_EQ(h.callsOf(MprisPause), std::vector<std::string>{"vbmp3_pause()"});
     h.run(MprisStop);
     EXPECT_EQ(h.status(), "4 停止しました ●- 1100");
