@@ -4,6 +4,7 @@
     desk.py wait-state NAME STATE SECONDS   until the widget has the AT-SPI state (CHECKED)
     desk.py wait-value NAME VALUE SECONDS   until the widget's value (the knob's level) is VALUE
     desk.py boxes                           how many message boxes ("ZT4") are open
+    desk.py window TITLE SECONDS            the X window id of the window titled TITLE
     desk.py heard REC REF sound|silence     the recording holds REF's sound (at least 0.5 s
                                             of it), or nothing at all
 """
@@ -19,9 +20,9 @@ import sound  # noqa: E402
 import ui  # noqa: E402
 
 
-def boxes():
-    return len(subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^ZT4$"],
-                              capture_output=True, text=True).stdout.split())
+def windows(title):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                          capture_output=True, text=True).stdout.split()
 
 
 def heard(rec, ref, want):
@@ -44,7 +45,9 @@ def main(command, *args):
         ui.poll(lambda: ui.widget(args[0]).queryValue().currentValue == float(args[1]),
                 float(args[2]), "%s to read %s" % (args[0], args[1]))
     elif command == "boxes":
-        print(boxes())
+        print(len(windows("ZT4")))
+    elif command == "window":
+        print(ui.poll(lambda: windows(args[0]), float(args[1]), "the window " + args[0])[0])
     elif command == "heard":
         return heard(*args)
     else:
