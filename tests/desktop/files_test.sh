@@ -3,7 +3,8 @@
 # a private session bus. `zt4 FILE...` adds the MP3 files and names the others; a second
 # `zt4 FILE...` hands its files to the running player (a name that is not UTF-8 arriving
 # with its bytes, so that it plays) and exits 0; a file dragged from another window and
-# dropped adds it; 25 files fill the 20 rows with a single full-list message.
+# dropped adds it; 25 files fill the 20 rows with a single full-list message, and a request
+# from the desktop made while that message is open waits for it.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"
@@ -56,6 +57,19 @@ url=$(playerctl -p zt4 metadata xesam:url)
 desk click MusicStop
 desk wait Label1 "停止しました" 5
 
+step="a zt4 started without files beside it takes a name of its own"
+env VBMP3_OUTPUT=null "$bin/zt4" >"$tmp/second.log" 2>&1 &
+second=$!
+pids+=("$second")
+for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.ListNames | grep -q "org.mpris.MediaPlayer2.zt4.instance$second" && break
+    sleep 0.1
+done
+dbus-send --session --print-reply --dest="org.mpris.MediaPlayer2.zt4.instance$second" \
+    /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Quit >/dev/null
+wait "$second" || fail "the second player ended with $?"
+
 step="a file dragged from another window and dropped"
 "$bin/drag_source" "$tmp/music/d.mp3" >"$tmp/drag_source.log" 2>&1 &
 pids+=($!)
@@ -73,8 +87,14 @@ start t{01..25}.mp3
 desk wait-app 30
 desk wait "mpath(19)" "★20★t20.mp3" 10
 boxes 1
+
+step="a request while the message box is open waits until it closes"
+timeout 5 playerctl -p zt4 play || fail "playerctl waited on the message box"
+sleep 1
+desk wait Label1 "[ファイル]メニューもしくはファイル選択ボタンでMP3ファイルを選択し、再生ボタンを押して下さい。" 0
 xdotool windowfocus --sync "$(desk window ZT4 5)" key Return
+desk wait Label1 "再生中" 5
+desk wait-marks "●" 0
 boxes 0
-desk wait "mpath(19)" "★20★t20.mp3" 0
 step=""
 echo "desktop files: all passed"
