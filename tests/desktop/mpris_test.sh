@@ -38,8 +38,12 @@ listen() {
     rec=$tmp/$1.wav
     pulse_record "$rec"
     local want=$((44 + $2 * 44100 * 4 / 1000))
-    for _ in $(seq 400); do [ "$(size)" -ge "$want" ] && break || sleep 0.05; done
-    kill "$PULSE_RECORD_PID" && wait "$PULSE_RECORD_PID" 2>/dev/null || true
+    for _ in $(seq 400); do
+        [ "$(size)" -lt "$want" ] || break
+        sleep 0.05
+    done
+    kill "$PULSE_RECORD_PID"
+    wait "$PULSE_RECORD_PID" 2>/dev/null || true
     PULSE_RECORD_PID=""
 }
 
