@@ -40,7 +40,6 @@ class MprisService : public QObject {
     // Takes the player's bus name and publishes the object; false when no session bus
     // answers (the player then runs without it).
     bool publish(QDBusConnection bus);
-    const QString& busName() const { return busName_; }
 
     // Sends PropertiesChanged for what changed since the last call.
     void changed();
