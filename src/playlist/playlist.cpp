@@ -73,12 +73,16 @@ bool CheckAddable(const std::string& path, std::ostream& skipped) {
     return false;
 }
 
-void AddFiles(App& a, const std::vector<std::string>& paths, std::ostream& skipped) {
-    for (const std::string& path : paths) {
+void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped) {
+    while (!paths.empty()) {
+        const std::string path = std::move(paths.front());
+        paths.pop_front();
         if (!CheckAddable(path, skipped))
             continue;
-        if (RefuseWhenFull(a))
+        if (RefuseWhenFull(a)) {
+            paths.clear();
             return;
+        }
         PutInNextSlot(a, path);
     }
 }

@@ -3,9 +3,9 @@
 
 #include "core/app.h"
 
+#include <deque>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace zt4 {
 
@@ -25,7 +25,10 @@ void Sakujo_Click(App& a);
 // ".mp3" (any letter case) is named on `skipped` and left out. Once the list is full the
 // full-list message shows, once for the whole batch, and the rest is not added. Names keep
 // their bytes, also when they are not UTF-8.
-void AddFiles(App& a, const std::vector<std::string>& paths, std::ostream& skipped);
+// The files are taken from the front of `paths`, which ends empty. Files that join it while
+// the full-list message is open belong to the same batch (a hand-over of many files arrives
+// one call at a time) and are not added either.
+void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped);
 // True for a file AddFiles takes; otherwise names it on `skipped` and returns false.
 bool CheckAddable(const std::string& path, std::ostream& skipped);
 

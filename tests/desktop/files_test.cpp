@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -31,10 +32,10 @@ TEST(AddFiles, TakesExistingMp3FilesInOrderIntoTheNextSlotsAndNamesTheOthers) {
     const std::string notes = touch(h, "notes.txt"), bare = touch(h, "mp3");
     ASSERT_EQ(mkdir(h.pathOf("folder.mp3").c_str(), 0700), 0);
     std::ostringstream skipped;
-    h.run([&](App& app) {
-        AddFiles(app, {a, h.pathOf("missing.mp3"), b, notes, h.pathOf("folder.mp3"), bare, c},
-                 skipped);
-    });
+    std::deque<std::string> batch{
+        a, h.pathOf("missing.mp3"), b, notes, h.pathOf("folder.mp3"), bare, c};
+    h.run([&](App& app) { AddFiles(app, batch, skipped); });
+    EXPECT_TRUE(batch.empty());
     EXPECT_EQ(h.app.TrackCount, 4);
     EXPECT_EQ(h.Top.TrackPath[1], a);
     EXPECT_EQ(h.Top.TrackPath[2], b);
@@ -51,25 +52,30 @@ TEST(AddFiles, TakesExistingMp3FilesInOrderIntoTheNextSlotsAndNamesTheOthers) {
     Harness empty;
     const std::string only = touch(empty, "only.mp3");
     EXPECT_FALSE(empty.Top.MusicStart.Enabled);
-    empty.run([&](App& app) { AddFiles(app, {only}, skipped); });
+    std::deque<std::string> one{only};
+    empty.run([&](App& app) { AddFiles(app, one, skipped); });
     EXPECT_TRUE(empty.Top.MusicStart.Enabled);
 }
 
 TEST(AddFiles, AFullListSaysSoOnceForTheBatchAndTakesNoMore) {
     Harness h;
-    std::vector<std::string> files;
+    std::deque<std::string> files;
     for (int i = 1; i <= 25; ++i)
         files.push_back(touch(h, "t" + std::to_string(i) + ".mp3"));
+    const std::string twentieth = files[19];
+    // More of the same hand-over arrive while the message is open.
+    h.ui.duringMessage = [&] { files.push_back(touch(h, "late.mp3")); };
     std::ostringstream skipped;
     h.run([&](App& app) { AddFiles(app, files, skipped); });
     EXPECT_EQ(h.app.TrackCount, 20);
-    EXPECT_EQ(h.Top.TrackPath[19], files[19]);
+    EXPECT_EQ(h.Top.TrackPath[19], twentieth);
     EXPECT_EQ(h.ui.messages, std::vector<std::string>{"選曲数は20以内でお願いします"});
+    EXPECT_TRUE(files.empty());
     EXPECT_EQ(skipped.str(), "");
     EXPECT_EQ(h.playlistProblem(), "");
     // Exactly filling the list is no reason for the message.
     Harness exact;
-    std::vector<std::string> twenty;
+    std::deque<std::string> twenty;
     for (int i = 1; i <= 20; ++i)
         twenty.push_back(touch(exact, "t" + std::to_string(i) + ".mp3"));
     exact.run([&](App& app) { AddFiles(app, twenty, skipped); });
@@ -83,9 +89,10 @@ TEST(AddFiles, ANameThatIsNotUtf8KeepsItsBytesThroughItsUriToTheLibrary) {
     const std::string uri = FileUri(odd);
     EXPECT_EQ(uri.substr(uri.rfind('/') + 1), "caf%E9%20%FF%25%23%3F.mp3");
     std::ostringstream skipped;
-    const std::vector<std::string> dropped = PathsOfUriList(
+    const std::vector<std::string> paths = PathsOfUriList(
         "# from a file manager\r\n" + uri + "\r\nhttp://example.com/a.mp3\r\n", skipped);
-    EXPECT_EQ(dropped, std::vector<std::string>{odd});
+    EXPECT_EQ(paths, std::vector<std::string>{odd});
+    std::deque<std::string> dropped(paths.begin(), paths.end());
     EXPECT_EQ(skipped.str(), "zt4: not a local file, skipped: http://example.com/a.mp3\n");
     h.run([&](App& app) { AddFiles(app, dropped, skipped); });
     EXPECT_EQ(h.Top.TrackPath[0], odd);

@@ -4,7 +4,8 @@
 # `zt4 FILE...` hands its files to the running player (a name that is not UTF-8 arriving
 # with its bytes, so that it plays) and exits 0; a file dragged from another window and
 # dropped adds it; 25 files fill the 20 rows with a single full-list message, and a request
-# from the desktop made while that message is open waits for it.
+# from the desktop made while that message is open waits for it; files handed to the full
+# list bring one message, not one for each.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"
@@ -95,6 +96,12 @@ desk wait Label1 "[ファイル]メニューもしくはファイル選択ボタ
 xdotool windowfocus --sync "$(desk window ZT4 5)" key Return
 desk wait Label1 "再生中" 5
 desk wait-marks "●" 0
+boxes 0
+
+step="five more handed to the full list: one message for them all"
+(cd "$tmp/music" && timeout 20 "$bin/zt4" t2{1..5}.mp3) || fail "the second zt4 ended with $?"
+boxes 1
+xdotool windowfocus --sync "$(desk window ZT4 5)" key Return
 boxes 0
 step=""
 echo "desktop files: all passed"

@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 
 #include <iostream>
-#include <utility>
 
 namespace zt4::qt {
 
@@ -43,18 +42,19 @@ bool Player::publish(QDBusConnection bus) {
 }
 
 void Player::addFilesLater(std::vector<std::string> paths) {
-    if (paths.empty())
-        return;
-    const bool posted = !pendingFiles_.empty();
     pendingFiles_.insert(pendingFiles_.end(), paths.begin(), paths.end());
-    if (posted)
+    if (batchPosted_ || pendingFiles_.empty())
         return;
+    batchPosted_ = true;
     // Posted, so that whoever hands the files over (a drop, a bus call) is answered before
     // a message box can open.
     QMetaObject::invokeMethod(
         &top,
         [this] {
-            driver.run([this] { AddFiles(app, std::exchange(pendingFiles_, {}), std::cerr); });
+            driver.run([this] {
+                AddFiles(app, pendingFiles_, std::cerr);
+                batchPosted_ = false;
+            });
         },
         Qt::QueuedConnection);
 }

@@ -13,6 +13,7 @@
 
 #include <QDBusConnection>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ struct Player {
     // Offers the player to the desktop's media controls on `bus`; false without a bus.
     bool publish(QDBusConnection bus);
     // Adds files given from outside the window once the event loop runs them, through the
-    // dispatcher; files that arrive before that joins the same batch.
+    // dispatcher; files that arrive before the batch is done join it.
     void addFilesLater(std::vector<std::string> paths);
     // Brings the main window to the front.
     void raise();
@@ -42,7 +43,8 @@ struct Player {
     std::unique_ptr<MprisService> mpris;
 
   private:
-    std::vector<std::string> pendingFiles_;
+    std::deque<std::string> pendingFiles_;
+    bool batchPosted_ = false; // a batch is posted, waiting or running
 };
 
 } // namespace zt4::qt
