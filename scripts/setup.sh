@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev libmpg123-dev mpg123 fonts-ipafont-gothic
     libgtest-dev googletest
-    lame sox xvfb x11-utils pulseaudio pulseaudio-utils
+    lame sox xvfb x11-utils pulseaudio pulseaudio-utils playerctl
     python3-pyatspi at-spi2-core dbus xdotool imagemagick desktop-file-utils
     clang libclang-rt-14-dev llvm
     qt6-translations-l10n lintian appstream python3 binutils dbus-daemon dbus-bin make

@@ -1,18 +1,59 @@
-// zt4: a small MP3 player. The program reads no arguments of its own; Qt takes its usual
-// ones (-platform and the like).
+// zt4: a small MP3 player. `zt4 FILE...` adds the files to the playlist, or hands them to
+// the zt4 already running in the session and exits; Qt takes its usual arguments
+// (-platform and the like) first.
 
 #include "ui/qt/look.h"
 #include "ui/qt/player.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QLibraryInfo>
 #include <QPixmapCache>
 #include <QTranslator>
 
 #include <chrono>
+#include <climits>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The arguments as the file system's bytes, made absolute so that another process can
+// open them; the names are not decoded, so one that is not UTF-8 keeps its bytes.
+std::vector<std::string> filesOf(int argc, char* argv[]) {
+    char cwd[PATH_MAX];
+    const std::string folder = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "";
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        files.push_back(arg.empty() || arg[0] == '/' || folder.empty() ? arg : folder + "/" + arg);
+    }
+    return files;
+}
+
+// The session bus when the session has one. Without an address libdbus would start a bus
+// of its own for the X display, which nobody else would use and outlives the player.
+QDBusConnection sessionBus() {
+    struct stat socket {};
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        (runtime.isEmpty() || stat((runtime + "/bus").constData(), &socket) != 0))
+        return QDBusConnection(QString());
+    return QDBusConnection::sessionBus();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    const std::vector<std::string> files = filesOf(argc, argv);
+    QDBusConnection bus = sessionBus();
+    if (!files.empty() && zt4::qt::HandToRunningPlayer(bus, files, std::cerr))
+        return 0;
     // The dialogs Qt draws (open file, message box) speak Japanese like the rest.
     QTranslator qtbase;
     if (qtbase.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -27,5 +68,9 @@ int main(int argc, char* argv[]) {
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     });
     player.start();
-    return player.app.Ended ? 0 : QApplication::exec();
+    if (player.app.Ended)
+        return 0;
+    player.publish(bus);
+    player.addFilesLater(files);
+    return QApplication::exec();
 }

@@ -26,6 +26,11 @@ struct App {
     // message; -1 when none.
     int16_t Timer1FailedSlot = -1;
 
+    // What the library told of the file it last opened (title, artist, length), for the
+    // desktop's media controls; OpenedPath is "" before the first open.
+    std::string OpenedPath;
+    vbmp3_fileinfo OpenedInfo{};
+
     // The library's file generation when an end of track enabled RepeatTimer.
     uint64_t RepeatFileGeneration = 0;
 

@@ -12,6 +12,8 @@ bool OpenSlot(App& a, int slot, bool tell) {
             a.ui.MsgBox("ファイルを開けませんでした。");
         return false;
     }
+    a.OpenedPath = a.Top.TrackPath[slot];
+    a.OpenedInfo = info;
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include "playback/repeat.h"
 #include "playback/track_start.h"
 
+#include <sys/stat.h>
+
 namespace zt4 {
 
 namespace {
@@ -12,6 +14,33 @@ const char* const kMp3Filter = "MP3ファイル(*.mp3)|*.mp3";
 // The delete command's tally: a ticked free slot adds 1, a ticked track 30.
 constexpr int kTallyFreeSlot = 1;
 constexpr int kTallyTrack = 30;
+
+// The add command's step 2: with all slots filled, says so and refuses.
+bool RefuseWhenFull(App& a) {
+    if (a.TrackCount <= kRows - 1)
+        return false;
+    a.ui.MsgBox("選曲数は" + std::to_string(kRows) + "以内でお願いします");
+    return true;
+}
+
+// The add command's steps 6 to 10: the chosen file into the next free slot.
+void PutInNextSlot(App& a, const std::string& path) {
+    TopForm& Top = a.Top;
+    const int16_t n = a.TrackCount;
+    Top.TrackPath[n] = path;
+    Top.MusicStart.Enabled = true;
+    Top.mpath[n].Caption = RowCaption(n, Top.TrackPath[n]);
+    a.TrackCount = n + 1;
+}
+
+bool EndsWithMp3(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string end = path.substr(path.size() - 4);
+    for (char& c : end)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return end == ".mp3";
+}
 
 } // namespace
 
@@ -26,20 +55,36 @@ std::string RowCaption(int slot, const std::string& path) {
 
 void AddTrack(App& a) {
     TopForm& Top = a.Top;
-    const int16_t n = a.TrackCount;
-    if (n > kRows - 1) {
-        a.ui.MsgBox("選曲数は" + std::to_string(kRows) + "以内でお願いします");
+    if (RefuseWhenFull(a))
         return;
-    }
     Top.Dialog.Filter = kMp3Filter;
     a.ui.ShowOpen(Top.Dialog);
     if (Top.Dialog.FileName.empty())
         return;
-    Top.TrackPath[n] = Top.Dialog.FileName;
-    Top.MusicStart.Enabled = true;
-    Top.mpath[n].Caption = RowCaption(n, Top.TrackPath[n]);
-    a.TrackCount = n + 1;
+    PutInNextSlot(a, Top.Dialog.FileName);
     Top.Dialog.FileName = "";
+}
+
+bool CheckAddable(const std::string& path, std::ostream& skipped) {
+    struct stat info {};
+    if (EndsWithMp3(path) && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        return true;
+    skipped << "zt4: not an MP3 file, skipped: " << path << '\n';
+    return false;
+}
+
+void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped) {
+    while (!paths.empty()) {
+        const std::string path = std::move(paths.front());
+        paths.pop_front();
+        if (!CheckAddable(path, skipped))
+            continue;
+        if (RefuseWhenFull(a)) {
+            paths.clear();
+            return;
+        }
+        PutInNextSlot(a, path);
+    }
 }
 
 void FileReset_Click(App& a) {

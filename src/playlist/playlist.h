@@ -3,6 +3,8 @@
 
 #include "core/app.h"
 
+#include <deque>
+#include <ostream>
 #include <string>
 
 namespace zt4 {
@@ -16,6 +18,19 @@ inline void MusicFileopen_Click(App& a) {
 }
 void FileReset_Click(App& a);
 void Sakujo_Click(App& a);
+
+// Files given from outside the window (the command line, a drop, the desktop's media
+// controls): each goes through the add command's steps with the dialog answering it, in
+// order, into the next free slots. A name that is not an existing regular file ending in
+// ".mp3" (any letter case) is named on `skipped` and left out. Once the list is full the
+// full-list message shows, once for the whole batch, and the rest is not added. Names keep
+// their bytes, also when they are not UTF-8.
+// The files are taken from the front of `paths`, which ends empty. Files that join it while
+// the full-list message is open belong to the same batch (a hand-over of many files arrives
+// one call at a time) and are not added either.
+void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped);
+// True for a file AddFiles takes; otherwise names it on `skipped` and returns false.
+bool CheckAddable(const std::string& path, std::ostream& skipped);
 
 // What follows the path's last separator; the whole path when it has none.
 std::string FileNamePart(const std::string& path);

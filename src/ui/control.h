@@ -41,7 +41,7 @@ struct Control {
     int MaxLength = 0; // text box: most characters it takes (0 = no limit)
     Picture Pic = Picture::None;
     int PicWidth = 0, PicHeight = 0; // picture size in pixels
-    std::string AccessibleName;      // Japanese name of picture buttons and the knob grip
+    std::string AccessibleName;      // what a screen reader calls a control without a caption
     int ZOrderRaises = 0;            // bumped each time the control is brought to the front
 };
 

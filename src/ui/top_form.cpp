@@ -72,6 +72,7 @@ TopForm::TopForm() {
     Text1.Font = font(14.25, 400);
     Text1.BackColor = {255, 255, 255};
     Text1.MaxLength = 2;
+    Text1.AccessibleName = Label2.Caption;
 
     const char* const modes[3] = {"全曲リピート", "１曲リピート", "リピートしない"};
     for (int i = 0; i < 3; ++i) {
@@ -81,6 +82,7 @@ TopForm::TopForm() {
         RepeatOption[i].ForeColor = {0, 255, 255};
         ROLabel[i] = label(indexed("ROLabel", i), modes[i], 7320, top, 1575, 375, {0, 0, 0});
         ROLabel[i].Font = font(11.25, 700);
+        RepeatOption[i].AccessibleName = modes[i];
     }
     RepeatOption[2].Value = 1;
 
@@ -157,6 +159,19 @@ TopForm::TopForm() {
     RepeatTimer = {"RepeatTimer", 1, false};
     MusicBackTimer = {"MusicBackTimer", 1, false};
     MDrugTimer = {"MDrugTimer", 1, false};
+}
+
+std::string TopForm::accessibleName(const Control& c) const {
+    if (&c < &SakujoCheck.front() || &c > &SakujoCheck.back())
+        return c.AccessibleName;
+    const auto row = static_cast<std::size_t>(&c - &SakujoCheck.front());
+    const std::string number = std::to_string(row + 1);
+    // The row's caption is "★n★" + the file name; the reader gets the name alone.
+    const std::string& caption = mpath[row].Caption;
+    const std::string prefix = "★" + number + "★";
+    if (caption.compare(0, prefix.size(), prefix) != 0 || caption.size() == prefix.size())
+        return number + " 曲目を削除に選ぶ";
+    return number + " 曲目 " + caption.substr(prefix.size()) + " を削除に選ぶ";
 }
 
 int TopForm::selectedRepeatOption() const {

@@ -88,6 +88,9 @@ struct TopForm {
     int selectedRepeatOption() const;
     // Selects one repeat option and clears the two others, as the option group does.
     void selectRepeatOption(int index);
+    // What a screen reader names a control: its AccessibleName; for a delete mark, the row
+    // it marks, with the row's file name while the row holds a track.
+    std::string accessibleName(const Control& c) const;
 };
 
 template <typename F> void TopForm::forEachControl(F&& f) {

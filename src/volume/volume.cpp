@@ -1,5 +1,6 @@
 #include "volume/volume.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zt4 {
@@ -40,6 +41,15 @@ void PlaceKnobForLevel(App& a) {
         static_cast<float>((Top.RightSide.Left - trackStart) * Top.VolumeLevel / 100 +
                            Top.LeftSide.Left + Top.LeftSide.Width);
     Top.Volumeanalyze1.Left = Top.Volumeanalyze.Left;
+}
+
+void MoveKnobToFraction(App& a, double fraction) {
+    TopForm& Top = a.Top;
+    const float trackStart = Top.LeftSide.Width + Top.LeftSide.Left;
+    const float knobLimit = Top.RightSide.Left - Top.Volumeanalyze.Width;
+    const double f = std::isnan(fraction) ? 0 : std::clamp(fraction, 0.0, 1.0);
+    const double left = trackStart + f * (Top.RightSide.Left - trackStart);
+    MoveKnobTo(Top, RoundHalfEven(std::clamp<double>(left, trackStart, knobLimit)));
 }
 
 void LeftSide_Click(App& a) {

@@ -17,6 +17,10 @@ void Volumeanalyze1_MouseDown(App& a, int16_t Button, int16_t Shift, float X, fl
 void Volumeanalyze1_MouseMove(App& a, int16_t Button, int16_t Shift, float X, float Y);
 void Volumeanalyze1_MouseUp(App& a, int16_t Button, int16_t Shift, float X, float Y);
 
+// Moves the knob to the position nearest `fraction` (0 to 1) of the full level, within its
+// track, and sends the level as the volume buttons do: on Timer2's next tick.
+void MoveKnobToFraction(App& a, double fraction);
+
 // Start-up places the knob for VolumeLevel (the inverse of the volume formula).
 void PlaceKnobForLevel(App& a);
 

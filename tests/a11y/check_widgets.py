@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Every widget of the main window by its description (form name), role, name and states."""
+"""Every widget of the main window by its description (form name), role, name and states;
+every control a user can reach has a name, the volume knob reads out its level."""
 import os
 import sys
 
@@ -18,18 +19,24 @@ EXPECTED = {
     "MusicFoward": ("PUSH_BUTTON", "次へ", "+SENSITIVE"),
     "MusicPause": ("PUSH_BUTTON", "一時停止", "+SENSITIVE"),
     "FileAdd": ("PUSH_BUTTON", "ファイル選択", "+SENSITIVE"),
+    "Sakujo": ("PUSH_BUTTON", "削除", "+SENSITIVE"),
+    "FileReset": ("PUSH_BUTTON", "リセット", "+SENSITIVE"),
+    "LeftSide": ("PUSH_BUTTON", "小", "+SENSITIVE"),
     "RightSide": ("PUSH_BUTTON", "大", "+SENSITIVE"),
-    "RepeatOption(0)": ("RADIO_BUTTON", None, "-CHECKED"),
-    "RepeatOption(2)": ("RADIO_BUTTON", None, "+CHECKED"),
-    "SakujoCheck(0)": ("CHECK_BOX", None, "+SENSITIVE -CHECKED"),
-    "SakujoCheck(19)": ("CHECK_BOX", None, "-CHECKED"),
-    "Text1": ("TEXT", None, "+EDITABLE"),
+    "RepeatOption(0)": ("RADIO_BUTTON", "全曲リピート", "-CHECKED"),
+    "RepeatOption(1)": ("RADIO_BUTTON", "１曲リピート", "-CHECKED"),
+    "RepeatOption(2)": ("RADIO_BUTTON", "リピートしない", "+CHECKED"),
+    "Text1": ("TEXT", "曲番指定", "+EDITABLE"),
     "Label1": ("LABEL", INSTRUCTION, ""),
     "ROLabel(2)": ("LABEL", "リピートしない", ""),
     "mpath(0)": ("LABEL", "", ""),
     "Labelsec(0)": ("LABEL", "0", ""),
-    "Volumeanalyze1": ("LABEL", "音量", ""),
+    "Volumeanalyze1": ("SLIDER", "音量", ""),
 }
+EXPECTED.update({"SakujoCheck(%d)" % i: ("CHECK_BOX", "%d 曲目を削除に選ぶ" % (i + 1), "+SENSITIVE -CHECKED")
+                 for i in range(20)})
+REACHABLE = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_CHECK_BOX,
+             pyatspi.ROLE_TEXT, pyatspi.ROLE_SLIDER}
 
 
 frame = ui.poll(ui.main_window, 30, "the main window on the accessibility bus")
@@ -48,6 +55,12 @@ for description, (role, name, states) in EXPECTED.items():
     for state in states.split():
         if node.getState().contains(getattr(pyatspi, "STATE_" + state[1:])) != (state[0] == "+"):
             failures.append("%s: state %s expected" % (description, state))
+for description, node in found.items():
+    if node.getRole() in REACHABLE and not node.name:
+        failures.append("%s (%s): no name" % (description, node.getRoleName()))
+knob = found.get("Volumeanalyze1")
+if knob is not None and knob.queryValue().currentValue != 60:
+    failures.append("Volumeanalyze1: value %r, expected the level 60" % knob.queryValue().currentValue)
 rows = sum(1 for d in found if d.startswith("mpath("))
 if rows != 20:
     failures.append("%d playlist rows, expected 20" % rows)

@@ -1,20 +1,27 @@
 #include "ui/qt/top_window.h"
 
+#include "playlist/file_uri.h"
 #include "ui/qt/look.h"
 #include "ui/qt/pictures.h"
 #include "wiring/handlers.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <iostream>
 #include <optional>
 
 namespace zt4::qt {
@@ -73,6 +80,9 @@ int16_t shiftCode(Qt::KeyboardModifiers modifiers) {
 class Grip : public QLabel {
   public:
     MouseHandler down, move, up;
+    // The volume level it stands for, and a level asked for by assistive technology.
+    std::function<int()> level;
+    std::function<void(double level)> setLevel;
 
   protected:
     void mousePressEvent(QMouseEvent* e) override { send(down, buttonCode(e->button()), e); }
@@ -86,6 +96,32 @@ class Grip : public QLabel {
             h(button, shiftCode(e->modifiers()), float(at.x()), float(at.y()));
     }
 };
+
+// The grip as assistive technology sees it: a slider whose value is the volume level.
+class GripAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+  public:
+    explicit GripAccessible(Grip* grip)
+        : QAccessibleWidget(grip, QAccessible::Slider), grip_(grip) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QVariant currentValue() const override { return grip_->level(); }
+    void setCurrentValue(const QVariant& value) override { grip_->setLevel(value.toDouble()); }
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+  private:
+    Grip* grip_;
+};
+
+QAccessibleInterface* gripAccessible(const QString&, QObject* object) {
+    auto* grip = dynamic_cast<Grip*>(object);
+    return grip ? new GripAccessible(grip) : nullptr;
+}
 
 // The character code a key press types, if it types one: control keys and Ctrl+letter
 // give their ASCII control codes, other keys (arrows, Delete, Home…) type nothing.
@@ -167,6 +203,9 @@ TopWindow::TopWindow(App& app, Driver& driver) : app_(app), driver_(driver) {
     setObjectName(toQString(form.Name));
     setAccessibleDescription(objectName());
     setWindowIcon(programIcon());
+    setAcceptDrops(true);
+    static const bool gripFactoryInstalled = (QAccessible::installFactory(gripAccessible), true);
+    Q_UNUSED(gripFactoryInstalled);
 
     auto* client = new ClientArea(form);
     client->setFixedSize(pixels(form.ClientWidth), pixels(form.ClientHeight));
@@ -220,6 +259,10 @@ QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
             };
             grip->up = [this](int16_t b, int16_t s, float x, float y) {
                 driver_.run([=] { Volumeanalyze1_MouseUp(app_, b, s, x, y); });
+            };
+            grip->level = [this] { return int(app_.Top.VolumeLevel); };
+            grip->setLevel = [this](double level) {
+                driver_.run([=] { MoveKnobToFraction(app_, level / 100); });
             };
             grip->setParent(client);
             return grip;
@@ -281,8 +324,6 @@ void TopWindow::buildControls(QWidget* client) {
         QWidget* w = makeWidget(c, client);
         w->setObjectName(toQString(c.Name));
         w->setAccessibleDescription(w->objectName());
-        if (!c.AccessibleName.empty())
-            w->setAccessibleName(toQString(c.AccessibleName));
         if (c.Kind == ControlKind::TextBox) {
             // Only ASCII goes in; no input method composes text here.
             w->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -290,7 +331,7 @@ void TopWindow::buildControls(QWidget* client) {
         }
         if (c.Kind != ControlKind::Label)
             focusChain_.push_back(w);
-        bound_.push_back({&c, w, c});
+        bound_.push_back({&c, w, c, {}});
     });
     for (std::size_t i = 1; i < focusChain_.size(); ++i)
         setTabOrder(focusChain_[i - 1], focusChain_[i]);
@@ -343,6 +384,12 @@ void TopWindow::apply(Bound& b, bool all) {
         w->setEnabled(m.Enabled);
     if (m.ZOrderRaises != s.ZOrderRaises)
         w->raise();
+    // A label keeps its text as its name: naming it would hide the text from readers.
+    if (std::string name = app_.Top.accessibleName(m); all || name != b.shownName) {
+        if (!name.empty() || !b.shownName.empty())
+            w->setAccessibleName(toQString(name));
+        b.shownName = std::move(name);
+    }
 
     const QString caption = toQString(m.Caption);
     switch (m.Kind) {
@@ -420,6 +467,11 @@ void TopWindow::sync() {
         apply(b, false);
     for (BoundItem& b : items_)
         applyItem(b, false);
+    if (form.VolumeLevel != shownLevel_) {
+        shownLevel_ = form.VolumeLevel;
+        QAccessibleValueChangeEvent event(widgetFor(form.Volumeanalyze1), int(shownLevel_));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TopWindow::closeEvent(QCloseEvent* event) {
@@ -427,6 +479,21 @@ void TopWindow::closeEvent(QCloseEvent* event) {
         driver_.run([this] { Form_Unload(app_); });
     // The program ends only through its shut-down command, which the handler runs.
     event->setAccepted(app_.Ended);
+}
+
+void TopWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat("text/uri-list"))
+        event->acceptProposedAction();
+}
+
+void TopWindow::dropEvent(QDropEvent* event) {
+    // The list's own bytes, not QUrl's reading of them: a name that is not UTF-8 arrives
+    // percent-encoded and is decoded back to the same bytes.
+    const QByteArray list = event->mimeData()->data("text/uri-list");
+    std::vector<std::string> paths = PathsOfUriList(list.toStdString(), std::cerr);
+    event->acceptProposedAction();
+    if (filesDropped && !paths.empty())
+        filesDropped(std::move(paths));
 }
 
 void TopWindow::showEvent(QShowEvent* event) {

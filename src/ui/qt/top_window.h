@@ -8,6 +8,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -25,15 +27,21 @@ class TopWindow : public QMainWindow {
     // The widget drawn for a control of the model.
     QWidget* widgetFor(const Control& control) const;
 
+    // Called with the paths of the local files dropped onto the window.
+    std::function<void(std::vector<std::string> paths)> filesDropped;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     struct Bound {
         Control* model;
         QWidget* widget;
-        Control shown; // what the widget shows, to touch only what changed
+        Control shown;         // what the widget shows, to touch only what changed
+        std::string shownName; // the accessible name it has
     };
     struct BoundItem {
         MenuItem* model;
@@ -55,6 +63,7 @@ class TopWindow : public QMainWindow {
     QButtonGroup* repeatGroup_ = nullptr;
     std::vector<QWidget*> focusChain_;
     bool shownOnce_ = false;
+    int16_t shownLevel_ = -1; // the volume level assistive technology was last told
 };
 
 } // namespace zt4::qt

@@ -1,0 +1,59 @@
+#!/usr/bin/python3
+"""What the desktop tests check beyond tests/e2e/ui.py (whose commands it also takes):
+
+    desk.py wait-state NAME STATE SECONDS   until the widget has the AT-SPI state (CHECKED)
+    desk.py wait-value NAME VALUE SECONDS   until the widget's value (the knob's level) is VALUE
+    desk.py boxes                           how many message boxes ("ZT4") are open
+    desk.py window TITLE SECONDS            the X window id of the window titled TITLE
+    desk.py heard REC REF sound|silence     the recording holds REF's sound (at least 0.5 s
+                                            of it), or nothing at all
+"""
+import os
+import subprocess
+import sys
+
+import pyatspi
+
+E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e")
+sys.path.insert(0, E2E)
+import sound  # noqa: E402
+import ui  # noqa: E402
+
+
+def windows(title):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                          capture_output=True, text=True).stdout.split()
+
+
+def heard(rec, ref, want):
+    found = sound.parts(rec, [sound.Reference(ref)])
+    sounding = sum(length for label, _, length in found if label == "1")
+    stray = sum(length for label, _, length in found if label == "?")
+    ok = sounding >= 0.5 if want == "sound" else sounding == 0 and stray < 0.02
+    if not ok:
+        print("desk.py: %s: expected %s, heard %.3f s of the track and %.3f s of other sound"
+              % (rec, want, sounding, stray))
+    return 0 if ok else 1
+
+
+def main(command, *args):
+    if command == "wait-state":
+        state = getattr(pyatspi, "STATE_" + args[1])
+        ui.poll(lambda: ui.widget(args[0]).getState().contains(state), float(args[2]),
+                "%s to be %s" % (args[0], args[1]))
+    elif command == "wait-value":
+        ui.poll(lambda: ui.widget(args[0]).queryValue().currentValue == float(args[1]),
+                float(args[2]), "%s to read %s" % (args[0], args[1]))
+    elif command == "boxes":
+        print(len(windows("ZT4")))
+    elif command == "window":
+        print(ui.poll(lambda: windows(args[0]), float(args[1]), "the window " + args[0])[0])
+    elif command == "heard":
+        return heard(*args)
+    else:
+        ui.main(command, *args)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:]))
