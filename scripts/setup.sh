@@ -11,6 +11,7 @@ packages=(
     lame sox xvfb x11-utils pulseaudio pulseaudio-utils
     python3-pyatspi at-spi2-core dbus xdotool imagemagick desktop-file-utils
     clang libclang-rt-14-dev llvm
+    libpulse-dev pipewire pipewire-pulse wireplumber
     "$@"
 )
 
