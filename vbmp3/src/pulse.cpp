@@ -153,6 +153,7 @@ bool PulseOutput::connect() {
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(context_);
         if (state == PA_CONTEXT_READY) {
+            learn_server(deadline);
             return true;
         }
         if (!PA_CONTEXT_IS_GOOD(state) || Clock::now() >= deadline) {
@@ -160,6 +161,28 @@ bool PulseOutput::connect() {
             return false;
         }
         serve(usec_until(deadline));
+    }
+}
+
+void PulseOutput::on_server_info(pa_context*, const pa_server_info* info, void* self) {
+    auto* out = static_cast<PulseOutput*>(self);
+    out->cork_loses_ = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+    out->server_known_ = true;
+}
+
+void PulseOutput::learn_server(Clock::time_point deadline) {
+    server_known_ = false;
+    cork_loses_ = false;
+    pa_operation* op = pa_context_get_server_info(context_, on_server_info, this);
+    while (op && !server_known_ && Clock::now() < deadline &&
+           pa_context_get_state(context_) == PA_CONTEXT_READY) {
+        serve(usec_until(deadline));
+    }
+    if (op) {
+        if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
+            pa_operation_cancel(op);
+        }
+        pa_operation_unref(op);
     }
 }
 
@@ -288,20 +311,22 @@ bool PulseOutput::check_lost() {
     if (!failed && !frozen) {
         return false;
     }
-    // Keep what the server held unplayed, before what an earlier lost server held and this
-    // one never got.
-    const uint64_t unplayed = written_ - played_frames(now) * kFrameBytes;
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(unplayed, recent_.size()));
-    std::vector<unsigned char> kept(n);
+    keep_unplayed(written_ - played_frames(now) * kFrameBytes);
+    close_connection();
+    lost_ = true;
+    return true;
+}
+
+void PulseOutput::keep_unplayed(uint64_t bytes) {
+    // The last `bytes` written, before what an earlier server held and this one never got.
     const size_t size = recent_.size();
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(bytes, size));
+    std::vector<unsigned char> kept(n);
     for (size_t i = 0; i < n; ++i) {
         kept[i] = recent_[(recent_end_ + size - n + i) % size];
     }
     kept.insert(kept.end(), unplayed_.begin(), unplayed_.end());
     unplayed_ = std::move(kept);
-    close_connection();
-    lost_ = true;
-    return true;
 }
 
 bool PulseOutput::write_unplayed() {
@@ -377,7 +402,15 @@ void PulseOutput::pause() {
     anchor_played_ = played_frames(now) * kFrameBytes;
     anchor_time_ = now;
     corked_ = true;
-    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    if (cork_loses_) {
+        // The stream runs on, empty: what was unplayed is written again at the restart.
+        release_drain();
+        keep_unplayed(written_ - anchor_played_);
+        forget(pa_stream_flush(stream_, nullptr, nullptr));
+        anchor_played_ = written_;
+    } else {
+        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    }
     serve(0);
 }
 
@@ -387,8 +420,10 @@ void PulseOutput::resume() {
     }
     anchor_time_ = heard_ = Clock::now();
     corked_ = false;
-    forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
-    serve(0);
+    if (!cork_loses_) {
+        forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
+        serve(0);
+    }
 }
 
 void PulseOutput::set_volume(uint32_t volume) {
@@ -441,7 +476,7 @@ void PulseOutput::close_stream() {
     }
 }
 
-void PulseOutput::release_stream() {
+void PulseOutput::release_drain() {
     if (drain_) {
         if (pa_operation_get_state(drain_) == PA_OPERATION_RUNNING) {
             pa_operation_cancel(drain_);
@@ -449,6 +484,10 @@ void PulseOutput::release_stream() {
         pa_operation_unref(drain_);
         drain_ = nullptr;
     }
+}
+
+void PulseOutput::release_stream() {
+    release_drain();
     if (stream_) {
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);

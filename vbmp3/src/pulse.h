@@ -24,6 +24,7 @@
 struct pa_context;
 struct pa_mainloop;
 struct pa_operation;
+struct pa_server_info;
 struct pa_stream;
 
 namespace vbmp3 {
@@ -60,7 +61,8 @@ class PulseOutput {
     // Waits until the server has played all it was given (true), or until the server is lost
     // or wake() (false). Called again, it goes on waiting for the same drain.
     bool drain();
-    // Cork and uncork: the server holds the stream where it is, and goes on from there.
+    // Cork and uncork: the server holds the stream where it is, and goes on from there. Only
+    // write() and drain() write again what a flush for a pause took back.
     void pause();
     void resume();
     void set_volume(uint32_t volume);
@@ -86,11 +88,16 @@ class PulseOutput {
     // Waits as serve() does, but no longer than the server may stay silent while playing.
     void serve_playing(Clock::time_point until);
     bool connect();
+    // Asks which server it is, waiting no longer than `deadline`.
+    void learn_server(Clock::time_point deadline);
     // The connection or the stream failed, or the server stopped answering: keeps what it
     // held unplayed and closes the connection.
     bool check_lost();
     void close_connection();
     void release_stream();
+    // Keeps the last `bytes` written to be written first to the next stream.
+    void keep_unplayed(uint64_t bytes);
+    void release_drain();
     // Writes what a lost server held, as far as there is room. True once all of it is in.
     bool write_unplayed();
     void put(const unsigned char* pcm, size_t bytes);
@@ -103,6 +110,7 @@ class PulseOutput {
     static void on_write(pa_stream*, size_t requested, void* self);
     static void on_drained(pa_stream*, int success, void* self);
     static void on_flushed(pa_stream*, int success, void* self);
+    static void on_server_info(pa_context*, const pa_server_info* info, void* self);
 
     pa_mainloop* mainloop_ = nullptr;
     int wake_fd_ = -1;
@@ -115,6 +123,11 @@ class PulseOutput {
     int drained_ = -1; // -1 while a drain is on its way, else its result
     bool flushed_ = false;
     bool corked_ = false;
+    // PipeWire's Pulse server (0.3) lets go of what a corked stream held: uncorked, it goes
+    // on past it. There pause() flushes the stream instead of corking it, and what was
+    // unplayed is written again when playing goes on.
+    bool cork_loses_ = false;
+    bool server_known_ = false;
     bool lost_ = false;
     long rate_ = 0;
     uint32_t volume_ = 100u | (100u << 16);
