@@ -12,7 +12,7 @@
     measure.py gaps REC.wav REF.wav...     the silences between plays and the length of each
                                            play, in ms, to the sample (plays joined without
                                            any silence count as gaps of 0)
-    measure.py cpu PID                     CPU time of the process's threads, in seconds
+    measure.py cpu PID...                  CPU time of the processes' threads, in seconds
 
 How the click and the sound are put on one clock: the recorder reads raw frames from parec
 in small fragments (--latency-msec=5) and notes, for each read, CLOCK_MONOTONIC and the
@@ -123,17 +123,18 @@ def gaps(wav_path, refs):
         print("gap_median_ms", ms(statistics.median(silences)))
 
 
-def cpu(pid):
+def cpu(*pids):
     # The scheduler's run time of every thread, in nanoseconds: /proc/PID/stat counts in
     # 10 ms ticks, too coarse for half a second of CPU. A thread that ends between two
     # readings takes its time with it; the players' threads live as long as they play.
     total = 0
-    for task in os.listdir("/proc/%s/task" % pid):
-        try:
-            with open("/proc/%s/task/%s/schedstat" % (pid, task)) as f:
-                total += int(f.read().split()[0])
-        except FileNotFoundError:
-            pass
+    for pid in pids:
+        for task in os.listdir("/proc/%s/task" % pid):
+            try:
+                with open("/proc/%s/task/%s/schedstat" % (pid, task)) as f:
+                    total += int(f.read().split()[0])
+            except FileNotFoundError:
+                pass
     print("%.4f" % (total / 1e9))
 
 
@@ -150,7 +151,7 @@ def main(argv):
     elif command == "gaps":
         gaps(args[0], args[1:])
     elif command == "cpu":
-        cpu(args[0])
+        cpu(*args)
     else:
         print(__doc__, file=sys.stderr)
         return 2
