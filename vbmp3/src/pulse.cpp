@@ -106,7 +106,7 @@ void PulseOutput::on_wake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_fl
 }
 
 void PulseOutput::serve(int timeout_us) {
-    if (pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
+    if (!mainloop_ || pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
         return;
     }
     if (pa_mainloop_poll(mainloop_) >= 0) {
@@ -122,7 +122,7 @@ void PulseOutput::serve_playing(Clock::time_point until) {
 }
 
 void PulseOutput::wait_until(Clock::time_point deadline) {
-    if (!woken_ && mainloop_) {
+    if (!woken_) {
         serve(usec_until(deadline));
     }
     woken_ = false;
