@@ -9,6 +9,8 @@ import os
 import sys
 from math import log10, sqrt
 
+# No __pycache__ left in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "tests", "e2e"))
 import sound  # noqa: E402
