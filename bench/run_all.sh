@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # run_all.sh BUILD_DIR: runs every benchmark of bench/ against BUILD_DIR's zt4 and libvbmp3,
-# with mpg123, audacious and qmmp beside it on the same generated files, and prints one table
-# of their figures with the targets. Each benchmark's own report is kept in
-# BUILD_DIR/bench-logs/. Takes about ten minutes. Figures, not a test: it fails only when a
+# with mpg123, audacious and qmmp beside it on the same generated files, on PulseAudio and on
+# PipeWire, and prints one table of their figures with the targets. Each benchmark's own
+# report is kept in BUILD_DIR/bench-logs/. Takes about half an hour. Figures, not a test: it fails only when a
 # benchmark cannot run.
 set -euo pipefail
 
@@ -22,25 +22,33 @@ export BENCH_FILES=$tmp/files
 "$here/make_files.sh" "$BENCH_FILES"
 
 failed=()
-for name in decode playback startup; do
-    echo "bench: $name ..." >&2
+# playback runs on each server; its figures that do not name the server are PulseAudio's.
+for run in decode playback:pipewire playback:pulseaudio startup server; do
+    name=${run%%:*} log=${run/:/-}
+    echo "bench: $run ..." >&2
     start=$SECONDS
-    if "$here/$name/run.sh" "$build" >"$logs/$name.txt" 2>"$logs/$name.err"; then
-        echo "bench: $name done in $((SECONDS - start)) s" >&2
+    if SERVER=${run#*:} "$here/$name/run.sh" "$build" >"$logs/$log.txt" 2>"$logs/$log.err"; then
+        echo "bench: $run done in $((SECONDS - start)) s" >&2
     else
-        echo "bench: $name failed; see $logs/$name.err" >&2
-        failed+=("$name")
+        echo "bench: $run failed; see $logs/$log.err" >&2
+        failed+=("$run")
     fi
 done
 
 echo
 echo "zt4 benchmarks: $(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ), $(git -C "$here/.." describe --always --dirty 2>/dev/null || echo '?')"
 echo
-cat "$logs"/{decode,playback,startup}.txt 2>/dev/null | grep '^FIGURE ' | /usr/bin/python3 "$here/table.py"
+cat "$logs"/{decode,playback-pipewire,playback-pulseaudio,startup,server}.txt 2>/dev/null |
+    grep '^FIGURE ' | /usr/bin/python3 "$here/table.py"
 cat <<'NOTES'
 
 decode speed: 5 min at 320 kbit/s decoded to no output, × real time (libvbmp3 for zt4).
-CPU per played minute and RSS playing: 45 s at 128 kbit/s into a PulseAudio null sink.
+CPU per played minute and RSS playing: 45 s at 128 kbit/s into a PulseAudio null sink, no
+other stream on it; "with server": the player's CPU and the server's (all its processes)
+over the same time; "zt4 app": zt4 itself, else zt4's column is libvbmp3's one-file player
+vbmp3_playone (bench/server). Wake-ups: context switches of all threads, per second playing.
+Commands to sound: the library's call returning to the change in the sink's monitor, on
+one clock good to about 5 ms (a figure near 0 or below is at that resolution).
 start-up: process start to its first window mapped, Xvfb; RSS idle 1 s after it.
 idle wake-ups: voluntary context switches of all threads over 60 s idle after start-up.
 Start-to-sound: click on 再生 to the first sound mixed by the sink (zt4 only).

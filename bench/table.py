@@ -70,6 +70,25 @@ ROWS = [
     ("repeat_one_gap", "repeat-one gap (median)", False, "≤ 50 ms", at_most(50, "repeat_one_gap")),
     ("no_repeat_gap", "no-repeat gap (median)", False, "-", None),
 ]
+for server, name in (("pulseaudio", "PulseAudio"), ("pipewire", "PipeWire")):
+    ROWS += [
+        ("app_cpu_total_" + server, "CPU/min with server, zt4 app, " + name, False,
+         "≤ 0.3× mpg123",
+         lambda f, m="app_cpu_total_" + server: times_peer(f, m, ["mpg123"], False, 0.3)),
+        ("app_wakeups_" + server, "wake-ups playing, zt4 app, " + name, False, "≤ 2",
+         at_most(2, "app_wakeups_" + server)),
+        ("cpu_total_" + server, "CPU/min with server, " + name, False, "≤ 0.3× mpg123",
+         lambda f, m="cpu_total_" + server: times_peer(f, m, ["mpg123"], False, 0.3)),
+        ("cpu_player_" + server, "player CPU/min, " + name, False, "-", None),
+        ("wakeups_player_" + server, "player wake-ups playing, " + name, False, "≤ 2",
+         at_most(2, "wakeups_player_" + server)),
+        ("wakeups_server_" + server, "server wake-ups playing, " + name, False, "-", None),
+        ("rss_playing_" + server, "RSS playing, " + name, False, "≤ 40 MiB",
+         at_most(40, "rss_playing_" + server)),
+        ("start_latency_" + server, "play to sound, " + name, False, "≤ 100 ms",
+         at_most(100, "start_latency_" + server)),
+    ] + [("%s_latency_%s" % (c, server), "%s to sound, %s" % (c, name), False, "≤ 50 ms",
+          at_most(50, "%s_latency_%s" % (c, server))) for c in ("pause", "restart", "volume", "stop")]
 
 
 def fmt(v):

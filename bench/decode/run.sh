@@ -67,9 +67,8 @@ done
 frames=$((play_seconds * 44100 / 1152))
 read -r _ mp_cpu mp_rss < <(cpu mpg123 -q -o pulse -n "$frames" "$file")
 read -r _ vp_cpu vp_rss < <(cpu env -u VBMP3_OUTPUT "$playone" "$file" "$play_seconds")
-# libvbmp3 asks the server for a 100 ms buffer (PULSE_LATENCY_MSEC) so that a pause is heard
-# at once; mpg123 takes the server's default. The same buffer for both shows the engines
-# apart from that choice.
+# mpg123 with a 100 ms buffer (PULSE_LATENCY_MSEC), the depth libvbmp3 kept in the server
+# before it held seconds there: what a shallow buffer costs the same decoder.
 read -r _ ml_cpu _ < <(cpu env PULSE_LATENCY_MSEC=100 mpg123 -q -o pulse -n "$frames" "$file")
 
 awk -v mw="$m_wall" -v mc="$m_cpu" -v vw="$v_wall" -v vc="$v_cpu" \

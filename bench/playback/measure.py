@@ -12,7 +12,7 @@
     measure.py gaps REC.wav REF.wav...     the silences between plays and the length of each
                                            play, in ms, to the sample (plays joined without
                                            any silence count as gaps of 0)
-    measure.py cpu PID                     CPU time of the process's threads, in seconds
+    measure.py cpu PID...                  CPU time of the processes' threads, in seconds
 
 How the click and the sound are put on one clock: the recorder reads raw frames from parec
 in small fragments (--latency-msec=5) and notes, for each read, CLOCK_MONOTONIC and the
@@ -27,9 +27,7 @@ good to about 5 ms. A real device adds its own output latency on top.
 """
 import ctypes
 import os
-import signal
 import statistics
-import struct
 import subprocess
 import sys
 import time
@@ -39,40 +37,6 @@ sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
 import sound  # noqa: E402
 
 RATE = 44100
-FRAME = 4
-
-
-def record(wav_path, stamps_path):
-    proc = subprocess.Popen(
-        ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
-         "--format=s16le", "--latency-msec=5"], stdout=subprocess.PIPE, bufsize=0)
-    stop = []
-    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
-    frames = 0
-    with open(wav_path, "wb") as wav, open(stamps_path, "w") as stamps:
-        wav.write(b"\0" * 44)
-        pending = b""
-        while not stop:
-            try:
-                chunk = os.read(proc.stdout.fileno(), 65536)
-            except InterruptedError:
-                continue
-            now = time.monotonic()
-            if not chunk:
-                break
-            pending += chunk
-            whole = len(pending) - len(pending) % FRAME
-            wav.write(pending[:whole])
-            frames += whole // FRAME
-            pending = pending[whole:]
-            stamps.write("%.6f %d\n" % (now, frames))
-        proc.terminate()
-        proc.wait()
-        size = frames * FRAME
-        wav.seek(0)
-        wav.write(b"RIFF" + struct.pack("<I", 36 + size) + b"WAVEfmt " +
-                  struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * FRAME, FRAME, 16) +
-                  b"data" + struct.pack("<I", size))
 
 
 def click(name):
@@ -101,17 +65,8 @@ def where(name):
     print(box.x + box.width // 2 - frame.x, box.y + box.height // 2 - frame.y)
 
 
-def clock(stamps_path):
-    t0 = None
-    with open(stamps_path) as f:
-        for line in f:
-            t, n = line.split()
-            t0 = min(t0, float(t) - int(n) / RATE) if t0 is not None else float(t) - int(n) / RATE
-    return t0
-
-
 def latency(wav_path, stamps_path, clicks):
-    t0 = clock(stamps_path)
+    t0 = sound.clock(stamps_path)
     _, x = sound.read_wav(wav_path)
     for t in clicks:
         n = max(0, int((float(t) - t0) * RATE))
@@ -168,24 +123,25 @@ def gaps(wav_path, refs):
         print("gap_median_ms", ms(statistics.median(silences)))
 
 
-def cpu(pid):
+def cpu(*pids):
     # The scheduler's run time of every thread, in nanoseconds: /proc/PID/stat counts in
     # 10 ms ticks, too coarse for half a second of CPU. A thread that ends between two
     # readings takes its time with it; the players' threads live as long as they play.
     total = 0
-    for task in os.listdir("/proc/%s/task" % pid):
-        try:
-            with open("/proc/%s/task/%s/schedstat" % (pid, task)) as f:
-                total += int(f.read().split()[0])
-        except FileNotFoundError:
-            pass
+    for pid in pids:
+        for task in os.listdir("/proc/%s/task" % pid):
+            try:
+                with open("/proc/%s/task/%s/schedstat" % (pid, task)) as f:
+                    total += int(f.read().split()[0])
+            except FileNotFoundError:
+                pass
     print("%.4f" % (total / 1e9))
 
 
 def main(argv):
     command, args = argv[0], argv[1:]
     if command == "record":
-        record(*args)
+        sound.record(*args)
     elif command == "click":
         click(args[0])
     elif command == "where":
@@ -195,7 +151,7 @@ def main(argv):
     elif command == "gaps":
         gaps(args[0], args[1:])
     elif command == "cpu":
-        cpu(args[0])
+        cpu(*args)
     else:
         print(__doc__, file=sys.stderr)
         return 2

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR: playback figures of the real player (BUILD_DIR/bin/zt4 and the
-# libvbmp3.so beside it) playing into a private PulseAudio null sink, beside mpg123,
-# audacious and qmmp playing the same files in the same run. Prints figures; it is not a
+# libvbmp3.so beside it) playing into a private PulseAudio null sink (PipeWire's with
+# SERVER=pipewire), beside mpg123, audacious and qmmp playing the same files in the same run. Prints figures; it is not a
 # test and fails only when something cannot be measured.
-#   - CPU seconds per minute of playback of one 128 kbit/s file, and the resident memory
-#     at the end of it (CPU time of all the process's threads over SECONDS_MEASURED s of
-#     playing, ROUNDS rounds, the least kept)
+#   - CPU seconds per minute of playback of one 128 kbit/s file, the server's over the same
+#     time, the player's wake-ups, and the resident memory at the end of it (CPU time of all
+#     the process's threads over SECONDS_MEASURED s of playing, ROUNDS rounds, the least
+#     kept), with no other stream on the server
 #   - the silence between the end of one track's sound and the start of the next: in the
 #     no-repeat mode (zt4's Timer1 moves on, so up to one 950 ms interval) and in repeat one
 #   - the time from a click on 再生 to the first sound in the sink (zt4 only: the peers are
@@ -175,10 +176,10 @@ peer_gaps qmmp repeatone 10 qmmp "${three[0]}"
 plays_into_sink() {
     pactl list sink-inputs | grep -q "application.process.id = \"$1\""
 }
-# cpu_per_minute PID NAME: "CPU seconds per minute, RSS MiB" over SECONDS_MEASURED s of
-# playing, or "n/a n/a".
+# cpu_per_minute PID NAME: "CPU seconds per minute, RSS MiB, the server's CPU seconds per
+# minute, wake-ups per second of the player" over SECONDS_MEASURED s of playing, or n/a.
 cpu_per_minute() {
-    local pid=$1 name=$2 a b i rss
+    local pid=$1 name=$2 a b sa sb wa wb i rss
     for i in $(seq 100); do
         plays_into_sink "$pid" && break
         sleep 0.1
@@ -186,17 +187,25 @@ cpu_per_minute() {
     if ! plays_into_sink "$pid"; then
         echo "bench: $name does not play into the sink; the end of its log:" >&2
         tail -n 5 "$tmp/$name.log" >&2 2>/dev/null || true
-        echo "n/a n/a"
+        echo "n/a n/a n/a n/a"
         return
     fi
     sleep 2 # past the start
-    a=$(measure cpu "$pid")
+    # shellcheck disable=SC2086
+    a=$(measure cpu "$pid") && sa=$(measure cpu $servers) && wa=$(switches "$pid")
     sleep "$SECONDS_MEASURED"
-    b=$(measure cpu "$pid")
+    # shellcheck disable=SC2086
+    b=$(measure cpu "$pid") && sb=$(measure cpu $servers) && wb=$(switches "$pid")
     rss=$(awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status")
     plays_into_sink "$pid" || echo "bench: $name stopped playing before the end" >&2
-    awk -v a="$a" -v b="$b" -v s="$SECONDS_MEASURED" -v r="$rss" \
-        'BEGIN { printf "%.3f %s\n", (b - a) * 60 / s, r }'
+    awk -v a="$a" -v b="$b" -v sa="$sa" -v sb="$sb" -v wa="$wa" -v wb="$wb" \
+        -v s="$SECONDS_MEASURED" -v r="$rss" 'BEGIN {
+        printf "%.3f %s %.3f %.1f\n", (b - a) * 60 / s, r, (sb - sa) * 60 / s, (wb - wa) / s }'
+}
+# switches PID: context switches, voluntary and not, of all the process's threads.
+switches() {
+    cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/^(non)?voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }'
 }
 
 # zt4 without the accessibility bridge, clicked at the places found above.
@@ -227,6 +236,10 @@ run_peer() { # NAME COMMAND...
     cpu_per_minute "$pid" "$name"
     stop "$pid"
 }
+# Nothing else on the server while the CPU is measured: a low-latency stream makes every
+# client and the server wake more than on a desktop. The server is all its processes.
+[ -n "${PULSE_KEEPALIVE_PID:-}" ] && kill "$PULSE_KEEPALIVE_PID" && PULSE_KEEPALIVE_PID=""
+servers="$PULSE_PID ${PIPEWIRE_PID:-} ${PIPEWIRE_WP_PID:-}"
 : >"$tmp/cpu.txt"
 for round in $(seq "$ROUNDS"); do
     echo "bench: CPU per minute, round $round of $ROUNDS (${SECONDS_MEASURED} s a player)" >&2
@@ -235,12 +248,12 @@ for round in $(seq "$ROUNDS"); do
     echo "audacious $(run_peer audacious audacious "$music")" >>"$tmp/cpu.txt"
     echo "qmmp $(run_peer qmmp qmmp "$music")" >>"$tmp/cpu.txt"
 done
-declare -A cpu rss
+declare -A cpu rss server wakes
 for name in zt4 "${peers[@]}"; do
     # The round with the least CPU time: the one least disturbed by the rest of the machine.
-    read -r cpu[$name] rss[$name] < <(awk -v n="$name" '$1 == n && $2 != "n/a"' "$tmp/cpu.txt" |
-        sort -g -k2 | head -n 1 | cut -d' ' -f2-) || true
-    : "${cpu[$name]:=n/a}" "${rss[$name]:=n/a}"
+    read -r cpu[$name] rss[$name] server[$name] wakes[$name] < <(awk -v n="$name" \
+        '$1 == n && $2 != "n/a"' "$tmp/cpu.txt" | sort -g -k2 | head -n 1 | cut -d' ' -f2-) || true
+    : "${cpu[$name]:=n/a}" "${rss[$name]:=n/a}" "${server[$name]:=n/a}" "${wakes[$name]:=n/a}"
 done
 
 # --- figures ------------------------------------------------------------------------------
@@ -248,10 +261,12 @@ median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -g | awk '{ v[NR] = $
 field() { sed -n "s/^$1 //p" "${@:2}" | tr '\n' ' '; } # FIELD FILE...: that line's values
 echo "zt4 playback benchmark ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ))"
 echo
-echo "CPU seconds per minute of playback and RSS at its end (128 kbit/s, 44.1 kHz stereo;"
-echo "${SECONDS_MEASURED} s each, least of ${ROUNDS} rounds):"
+echo "CPU seconds per minute of playback, the $SERVER server's over the same time, the"
+echo "player's wake-ups and RSS at its end (128 kbit/s, 44.1 kHz stereo; ${SECONDS_MEASURED} s"
+echo "each, least of ${ROUNDS} rounds):"
 for name in zt4 "${peers[@]}"; do
-    printf '  %-10s %6s s/min  %6s MiB   rounds: %s\n' "$name" "${cpu[$name]}" "${rss[$name]}" \
+    printf '  %-10s %6s s/min  server %6s s/min  %6s wake-ups/s  %6s MiB   rounds: %s\n' \
+        "$name" "${cpu[$name]}" "${server[$name]}" "${wakes[$name]}" "${rss[$name]}" \
         "$(awk -v n="$name" '$1 == n { printf "%s ", $2 }' "$tmp/cpu.txt")"
 done
 echo
@@ -280,6 +295,9 @@ done
 echo
 for name in zt4 "${peers[@]}"; do
     echo "FIGURE cpu_per_minute $name ${cpu[$name]} s/min"
+    echo "FIGURE app_cpu_total_$SERVER $name $(awk -v c="${cpu[$name]}" -v s="${server[$name]}" \
+        'BEGIN { if (c == "n/a" || s == "n/a") print "n/a"; else printf "%.3f", c + s }') s/min"
+    echo "FIGURE app_wakeups_$SERVER $name ${wakes[$name]} /s"
     echo "FIGURE rss_playing $name ${rss[$name]} MiB"
     echo "FIGURE no_repeat_gap $name $(median $(field gaps_ms "$tmp/$name"-norepeat*.txt)) ms"
     echo "FIGURE repeat_one_gap $name $(median $(field gaps_ms "$tmp/$name-repeatone.txt")) ms"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # playback_test.sh BIN_DIR: the real player and library under Xvfb, recorded from a private
-# PulseAudio null sink. Three tracks added through the file dialog must be heard whole and
+# PulseAudio null sink (PipeWire's with SERVER=pipewire). Three tracks added through the file dialog must be heard whole and
 # in order in each repeat mode (sound.py), with the matching status and marks (ui.py).
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
@@ -34,7 +34,7 @@ step="making the test files"
 "$root/tests/data/make_test_mp3s.sh" "$tmp/mp3" >/dev/null
 for i in 1 2 3; do mpg123 -q -w "$tmp/ref$i.wav" "$tmp/mp3/short$i.mp3"; done
 
-step="starting Xvfb, D-Bus, the accessibility bus and PulseAudio"
+step="starting Xvfb, D-Bus, the accessibility bus and $SERVER"
 desktop_start "$tmp"
 pulse_start "$tmp/pulse"
 mkdir "$tmp/work"

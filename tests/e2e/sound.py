@@ -5,8 +5,12 @@ first played whole, then the second, then the third, and nothing else; "1 2 3 1+
 may be cut short and anything may follow. Silence between plays (the player moves on on a
 timer) and short dropouts are allowed: a play is counted by its sounding length.
 """
+import os
+import signal
+import struct
 import subprocess
 import sys
+import time
 from array import array
 
 SILENCE = 64  # peak sample value under which a block counts as silent (about -54 dBFS)
@@ -24,6 +28,53 @@ def read_wav(path):
                           "-b", "16", "-r", str(RATE), "-", "remix", "1"],
                          check=True, capture_output=True).stdout
     return RATE, array("h", raw)
+
+
+def record(wav_path, stamps_path):
+    """Records the null sink's monitor into WAV_PATH until SIGTERM; STAMPS_PATH pairs the
+    CLOCK_MONOTONIC time of every read with the frames read so far (see clock())."""
+    proc = subprocess.Popen(
+        ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
+         "--format=s16le", "--latency-msec=5"], stdout=subprocess.PIPE, bufsize=0)
+    stop = []
+    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
+    frames = 0
+    with open(wav_path, "wb") as wav, open(stamps_path, "w") as stamps:
+        wav.write(b"\0" * 44)
+        pending = b""
+        while not stop:
+            try:
+                chunk = os.read(proc.stdout.fileno(), 65536)
+            except InterruptedError:
+                continue
+            now = time.monotonic()
+            if not chunk:
+                break
+            pending += chunk
+            whole = len(pending) - len(pending) % 4
+            wav.write(pending[:whole])
+            frames += whole // 4
+            pending = pending[whole:]
+            stamps.write("%.6f %d\n" % (now, frames))
+        proc.terminate()
+        proc.wait()
+        size = frames * 4
+        wav.seek(0)
+        wav.write(b"RIFF" + struct.pack("<I", 36 + size) + b"WAVEfmt " +
+                  struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16) +
+                  b"data" + struct.pack("<I", size))
+
+
+def clock(stamps_path):
+    """When frame 0 of a recording was mixed, on CLOCK_MONOTONIC: frame n cannot reach the
+    recorder before the sink has mixed it, so the least (time - frames / rate) over its reads
+    is that time plus the smallest delivery delay seen; frame n was mixed at t0 + n / rate."""
+    t0 = None
+    with open(stamps_path) as f:
+        for line in f:
+            t, n = line.split()
+            t0 = min(t0, float(t) - int(n) / RATE) if t0 is not None else float(t) - int(n) / RATE
+    return t0
 
 
 def pitch(x, begin, end, rate):

@@ -21,7 +21,9 @@ def main(path, f0, f1, seconds):
     n = int(rate * BLOCK_SECONDS)
     found = []  # (time in the recording, position in the track) of each block's middle
     for b in range(0, len(x) - n + 1, n):
-        if max(map(abs, x[b:b + n])) < SILENCE:
+        # Only blocks that sound throughout: one where the sound starts or stops part of the
+        # way through has no clear pitch.
+        if min(max(map(abs, x[q:q + n // 4])) for q in range(b, b + n, n // 4)) < SILENCE:
             continue
         f = pitch(x, b, b + n, rate)
         if f0 * 0.9 <= f <= f1 * 1.1:

@@ -1,8 +1,13 @@
-# Sourced by tests and benchmarks: a private PulseAudio server (it works as root too) with a
-# null sink as the default, reachable only through its own socket, started and stopped by PID.
-#   pulse_start DIR    starts it with its runtime files in DIR; exports PULSE_SERVER
+# Sourced by tests and benchmarks: a private server of the Pulse protocol (it works as root
+# too) with a null sink "zt4test" as the default, reachable only through its own socket,
+# started and stopped by PID. SERVER names it: pulseaudio (the default) or pipewire
+# (pipewire.sh).
+#   pulse_start DIR    starts it with its runtime files in DIR; exports PULSE_SERVER; PULSE_PID
+#                      is the process the clients talk to, PULSE_SOCKET its socket
 #   pulse_record FILE  records the sink's monitor to FILE (WAV); PULSE_RECORD_PID is its PID
 #   pulse_stop         stops both
+# PULSE_TOOLS names the programs they need.
+PULSE_TOOLS="pulseaudio pactl parecord pacat"
 
 pulse_start() {
     local dir=$1 i
@@ -17,7 +22,8 @@ PA
         pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=false --use-pid-file=no \
         --exit-idle-time=-1 --realtime=no --log-target=file:"$dir/pulse.log" &
     PULSE_PID=$!
-    export PULSE_SERVER="unix:$dir/native"
+    PULSE_SOCKET=$dir/native
+    export PULSE_SERVER="unix:$PULSE_SOCKET"
     for i in $(seq 100); do
         if pactl info >/dev/null 2>&1; then
             # A low-latency stream keeps the null sink from working in 2 s blocks, which
@@ -41,8 +47,18 @@ pulse_record() {
 pulse_stop() {
     [ -n "${PULSE_RECORD_PID:-}" ] && kill "$PULSE_RECORD_PID" 2>/dev/null && wait "$PULSE_RECORD_PID" 2>/dev/null
     [ -n "${PULSE_KEEPALIVE_PID:-}" ] && kill "$PULSE_KEEPALIVE_PID" 2>/dev/null
-    # A frozen server takes its TERM only once it runs again.
+    # A frozen server takes its TERM only once it runs again; how it exits is no concern here
+    # (PulseAudio may abort at exit after it was frozen).
     [ -n "${PULSE_PID:-}" ] && kill -CONT "$PULSE_PID" 2>/dev/null && kill "$PULSE_PID" 2>/dev/null &&
-        wait "$PULSE_PID" 2>/dev/null
+        { wait "$PULSE_PID" 2>/dev/null || true; }
     PULSE_RECORD_PID="" PULSE_KEEPALIVE_PID="" PULSE_PID=""
 }
+
+case ${SERVER:=pulseaudio} in
+pulseaudio) ;;
+pipewire)
+    # shellcheck source=tests/support/pipewire.sh
+    . "$(dirname "${BASH_SOURCE[0]}")/pipewire.sh"
+    ;;
+*) echo "pulse.sh: SERVER is pulseaudio or pipewire, not $SERVER" >&2 && exit 2 ;;
+esac

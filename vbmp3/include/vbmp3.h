@@ -5,21 +5,30 @@
  * The end-of-file callback is entered on that thread, and it may call any function of this
  * library from there (vbmp3_close, vbmp3_open, vbmp3_play, ...) without deadlock. vbmp3_open,
  * vbmp3_play, vbmp3_close and vbmp3_free wait for a callback that is running on the playback
- * thread to return, so the callback must not wait for the thread that calls them.
+ * thread to return, so the callback must not wait for the thread that calls them. vbmp3_open,
+ * vbmp3_play and vbmp3_close also wait, 0.3 s at most, for the playback thread to silence the
+ * play they end.
  *
- * Output: the environment variable VBMP3_OUTPUT, read at each vbmp3_play, names it as
- * "driver[:device]" in libout123's terms ("pulse", "alsa:hw:0", "wav:/tmp/out.wav",
- * "raw:/tmp/out.pcm", "test") or "null" for silence paced in real time. Unset, the library
- * tries PulseAudio (which PipeWire also serves), then ALSA. With no usable device it plays
- * silently in real time, so commands and the end of file still work, and says so once on
- * standard error; it keeps trying the device and uses it as soon as it is back. A device
- * lost during playback (a sound server restarted) is tried again for up to 5 s while
- * playback holds its place; it then goes on from the same sample, or else silently. The file
- * outputs ("wav", "raw", "test") are written as fast as the decoder runs.
+ * Output: the environment variable VBMP3_OUTPUT, read at each vbmp3_play, names it. Unset, or
+ * "pulse" (or "pulse:SINK"), it is a PulseAudio server, or PipeWire's, which serves the same
+ * protocol, through the Pulse client library: the stream is named for the desktop's volume
+ * mixer (application "MP3音楽再生", icon "zt4", role "music", the track's title from its tag or
+ * else its file name). Unset, ALSA is tried when no such server answers. Otherwise it is
+ * "driver[:device]" in libout123's terms ("alsa:hw:0", "wav:/tmp/out.wav", "raw:/tmp/out.pcm",
+ * "test"), or "null" for silence paced in real time. With no usable device it plays silently
+ * in real time, so commands and the end of file still work, and says so once on standard
+ * error; it keeps trying the device and uses it as soon as it is back. A device lost during
+ * playback (a sound server killed or restarted, or one that stops answering for seconds) is
+ * tried again for up to 5 s while playback holds its place; it then goes on from the same
+ * sample, including what the lost server held but had not played, or else silently. The
+ * file outputs ("wav", "raw", "test") are written as fast as the decoder runs.
  *
- * Latency: pause and volume changes are heard after what the device holds, about 0.1 s.
- * libout123's PulseAudio output takes no buffer size, so vbmp3_init sets PULSE_LATENCY_MSEC
- * to 100 in the process environment unless it is already set.
+ * Latency: a Pulse server holds a few seconds of the stream, so that the library's thread and
+ * the server wake about once a second; pause (cork), vbmp3_restart (uncork), vbmp3_close and a
+ * replacing vbmp3_open or vbmp3_play (flush) and vbmp3_setVolume (the stream's volume in the
+ * server) are done in the server, where they are heard at once, within some 50 ms. Nothing of
+ * a closed or replaced file sounds after the call returns (unless the server fails to
+ * confirm within 100 ms). Elsewhere they are heard after what the device holds, about 0.1 s.
  *
  * Every function returns a 32-bit integer, non-zero for success. */
 #ifndef VBMP3_H
@@ -59,16 +68,16 @@ typedef struct vbmp3_fileinfo {
 #define VBMP3_EVENT_END 4 /* the opened file has been played to its end */
 
 /* Called on the playback thread with an event code and a second value (unused, 0). Only
- * VBMP3_EVENT_END is sent: once per vbmp3_play that reaches the end, after the device has
- * played the last sample out. */
+ * VBMP3_EVENT_END is sent: once per vbmp3_play that reaches the end, after the device (a
+ * Pulse server: its drain) has played the last sample out. */
 typedef void (*vbmp3_callback_fn)(int32_t event, int32_t value);
 
 /* Prepares the library (starts the playback thread); calling it again is harmless. The other
  * functions also prepare it on first use. */
 VBMP3_API int32_t vbmp3_init(void);
-/* Releases what vbmp3_init prepared, closing any open file first and ending the thread. A
- * thread held in a write to a sound server that has stopped answering is waited for 2 s at
- * most, then left to end by itself. */
+/* Releases what vbmp3_init prepared, closing any open file first and ending the thread and its
+ * connection to a sound server. A thread held in a write to a device that has stopped
+ * answering is waited for 2 s at most, then left to end by itself. */
 VBMP3_API int32_t vbmp3_free(void);
 /* Opens a file (the path as the file system's bytes) and fills *info (may be NULL).
  * Replaces a file that is open or playing: that one stops and never calls back again, even
@@ -90,7 +99,8 @@ VBMP3_API int32_t vbmp3_restart(void);
 VBMP3_API int32_t vbmp3_close(void);
 /* Sets the volume of the left and right channels, each 0 (silence) to 100 (full; values
  * outside are clamped). The scale is linear in decibels: 100 is 0 dB, each step 45/99 dB,
- * so 1 is -45 dB; 0 is true silence. It applies to playback now and later. */
+ * so 1 is -45 dB; 0 is true silence. It applies to playback now and later; on a Pulse server
+ * it is the stream's volume there. */
 VBMP3_API int32_t vbmp3_setVolume(int32_t left, int32_t right);
 
 #ifdef __cplusplus

@@ -16,21 +16,13 @@ namespace {
 // How long vbmp3_free waits for the playback thread to end; it ends within a block unless
 // the sound server holds it.
 constexpr auto kThreadEndTimeout = std::chrono::seconds(2);
-
-// Blocks of about 20 ms: a pause, a volume change or a new command takes effect within one
-// block plus what the device holds.
-size_t block_bytes(long rate) {
-    return static_cast<size_t>(std::max(rate / 50, 256L)) * 4;
-}
+// How long a call that ends a play waits for the playback thread to silence it: a server's
+// flush, confirmed, takes a millisecond; one that does not answer is given up on after 100 ms.
+constexpr auto kPlayLeaveTimeout = std::chrono::milliseconds(300);
 
 StereoGain gain_of(uint32_t packed) {
     return {gain_for_level(static_cast<int32_t>(packed & 0xffffu)),
             gain_for_level(static_cast<int32_t>(packed >> 16))};
-}
-
-void limit_pulse_latency() {
-    static std::once_flag once;
-    std::call_once(once, [] { setenv("PULSE_LATENCY_MSEC", "100", 0); });
 }
 
 } // namespace
@@ -78,7 +70,20 @@ void Engine::end_play_locked() {
     play_requested_ = false;
     playing_ = false;
     paused_ = false;
+    wake_locked();
+}
+
+void Engine::wake_locked() {
     wake_.notify_all();
+    if (output_) {
+        output_->wake();
+    }
+}
+
+void Engine::wait_for_play_to_leave_locked(std::unique_lock<std::mutex>& lock) {
+    if (std::this_thread::get_id() != thread_id_) {
+        play_left_.wait_for(lock, kPlayLeaveTimeout, [this] { return active_play_ == 0; });
+    }
 }
 
 void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
@@ -89,7 +94,6 @@ void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
 }
 
 bool Engine::init() {
-    limit_pulse_latency();
     std::unique_lock lock(mutex_);
     return start_thread_locked(lock);
 }
@@ -140,6 +144,7 @@ void Engine::replace_track_locked(std::unique_lock<std::mutex>& lock,
         end_play_locked();
         old.push_back(std::exchange(track_, track));
         wait_for_callback_locked(lock);
+        wait_for_play_to_leave_locked(lock);
     } while (track_ != track || playing_);
     lock.unlock();
 }
@@ -150,17 +155,23 @@ void Engine::set_callback(vbmp3_callback_fn fn) {
 }
 
 bool Engine::play() {
-    limit_pulse_latency();
     const char* wanted = std::getenv("VBMP3_OUTPUT");
     std::unique_lock lock(mutex_);
     if (!start_thread_locked(lock) || !track_) {
         return false;
     }
     end_play_locked();
+    wait_for_callback_locked(lock);
+    wait_for_play_to_leave_locked(lock);
+    // Asked for after the wait, which lets go of the lock: the thread takes up this play, not
+    // a second one of a call that raced with it.
+    if (!track_) {
+        return false;
+    }
     output_name_ = wanted ? wanted : "";
     play_requested_ = true;
     playing_ = true;
-    wait_for_callback_locked(lock);
+    wake_.notify_all();
     return true;
 }
 
@@ -170,7 +181,7 @@ bool Engine::pause() {
         return false;
     }
     paused_ = true;
-    wake_.notify_all();
+    wake_locked();
     return true;
 }
 
@@ -180,7 +191,7 @@ bool Engine::restart() {
         return false;
     }
     paused_ = false;
-    wake_.notify_all();
+    wake_locked();
     return true;
 }
 
@@ -193,6 +204,10 @@ void Engine::set_volume(int32_t left, int32_t right) {
     const auto l = static_cast<uint32_t>(std::clamp<int32_t>(left, 0, 100));
     const auto r = static_cast<uint32_t>(std::clamp<int32_t>(right, 0, 100));
     volume_.store(l | (r << 16), std::memory_order_relaxed);
+    std::lock_guard lock(mutex_);
+    if (output_) {
+        output_->wake();
+    }
 }
 
 void Engine::run(uint64_t generation) {
@@ -200,9 +215,15 @@ void Engine::run(uint64_t generation) {
     std::unique_lock lock(mutex_);
     // A thread that vbmp3_free left behind ends too when a newer one has started since.
     const auto ending = [&] { return quit_ || generation != thread_generation_; };
+    if (!ending()) {
+        output_ = &out;
+    }
     for (;;) {
         wake_.wait(lock, [&] { return ending() || play_requested_; });
         if (ending()) {
+            if (output_ == &out) {
+                output_ = nullptr;
+            }
             ended_generation_ = std::max(ended_generation_, generation);
             thread_ended_.notify_all();
             return;
@@ -211,9 +232,12 @@ void Engine::run(uint64_t generation) {
         const uint64_t play_id = play_id_;
         const std::shared_ptr<const Track> track = track_;
         const std::string output = output_name_;
+        active_play_ = play_id;
         lock.unlock();
         const bool ended = play_track(*track, output, play_id, out);
         lock.lock();
+        active_play_ = 0;
+        play_left_.notify_all();
         if (!ended || !current(play_id)) {
             continue;
         }
@@ -238,9 +262,10 @@ bool Engine::play_track(const Track& track, const std::string& output_name, uint
         // Unreadable now (gone, or out of memory): the track is over.
         return true;
     }
-    out.start(output_name, track.rate());
-    std::vector<unsigned char> block(block_bytes(track.rate()));
-    StereoGain gain = gain_of(volume_.load(std::memory_order_relaxed));
+    uint32_t volume = volume_.load(std::memory_order_relaxed);
+    out.start(output_name, track.rate(), track.name(), volume);
+    std::vector<unsigned char> block;
+    StereoGain gain = gain_of(volume);
     AudioReader reader(mh.get());
     // The part of `block` that the output has not taken yet: it is offered again, so that
     // playback goes on from the same sample when a lost device comes back.
@@ -252,8 +277,10 @@ bool Engine::play_track(const Track& track, const std::string& output_name, uint
             out.abort();
             return false;
         }
+        volume = volume_.load(std::memory_order_relaxed);
+        out.set_volume(volume);
         if (out.silent() && std::chrono::steady_clock::now() < out.due()) {
-            sleep_until(play_id, out.due());
+            sleep_until(play_id, out, out.due());
             continue;
         }
         if (pending > 0) {
@@ -263,12 +290,18 @@ bool Engine::play_track(const Track& track, const std::string& output_name, uint
             continue;
         }
         if (at_end) {
-            break;
+            if (out.finish()) {
+                break;
+            }
+            continue;
         }
         out.retry();
+        block.resize(out.block_bytes());
         const size_t done = reader.read(block.data(), block.size());
         if (done > 0) {
-            const StereoGain target = gain_of(volume_.load(std::memory_order_relaxed));
+            // Where the server sets the volume, the samples go at full scale.
+            const StereoGain target =
+                out.volume_in_server() ? StereoGain{kUnityGain, kUnityGain} : gain_of(volume);
             apply_gain(reinterpret_cast<int16_t*>(block.data()), done / 4, gain, target);
             gain = target;
             pending_from = 0;
@@ -276,7 +309,6 @@ bool Engine::play_track(const Track& track, const std::string& output_name, uint
         }
         at_end = reader.ended();
     }
-    out.finish();
     return true;
 }
 
@@ -291,7 +323,13 @@ bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
     lock.unlock();
     out.pause();
     lock.lock();
-    wake_.wait(lock, [&] { return !current(play_id) || !paused_; });
+    while (current(play_id) && paused_) {
+        lock.unlock();
+        // A volume set while paused is in place when playing goes on.
+        out.set_volume(volume_.load(std::memory_order_relaxed));
+        out.wait_until(std::chrono::steady_clock::time_point::max());
+        lock.lock();
+    }
     if (!current(play_id)) {
         return false;
     }
@@ -300,9 +338,13 @@ bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
     return true;
 }
 
-void Engine::sleep_until(uint64_t play_id, std::chrono::steady_clock::time_point t) {
+void Engine::sleep_until(uint64_t play_id, Output& out, std::chrono::steady_clock::time_point t) {
     std::unique_lock lock(mutex_);
-    wake_.wait_until(lock, t, [&] { return !current(play_id) || paused_; });
+    while (current(play_id) && !paused_ && std::chrono::steady_clock::now() < t) {
+        lock.unlock();
+        out.wait_until(t);
+        lock.lock();
+    }
 }
 
 } // namespace vbmp3

@@ -45,6 +45,10 @@ class Engine {
     // callback running meanwhile opens or plays; returns with the lock released.
     void replace_track_locked(std::unique_lock<std::mutex>& lock,
                               std::shared_ptr<const Track> track);
+    // After end_play_locked: waits, a short while at most, for the playback thread to have
+    // silenced the play it was in, so that nothing of it sounds once the caller returns.
+    void wait_for_play_to_leave_locked(std::unique_lock<std::mutex>& lock);
+    void wake_locked();
 
     // The playback thread; `generation` tells it from the ones started before it.
     void run(uint64_t generation);
@@ -54,12 +58,15 @@ class Engine {
     // Holds while paused. False once this play has been ended.
     bool hold_while_paused(uint64_t play_id, Output& out);
     // Sleeps until `t`, or less when a command comes.
-    void sleep_until(uint64_t play_id, std::chrono::steady_clock::time_point t);
+    void sleep_until(uint64_t play_id, Output& out, std::chrono::steady_clock::time_point t);
     bool current(uint64_t play_id) const { return play_id == play_id_ && !quit_; }
 
     std::mutex mutex_;
-    // The playback thread waits on it for commands.
+    // The playback thread waits on it for commands while it plays nothing; while it plays, in
+    // its output, which output_->wake() interrupts.
     std::condition_variable wake_;
+    // Callers wait on it for the playback thread to leave an ended play.
+    std::condition_variable play_left_;
     // Callers wait on it for a running callback to return.
     std::condition_variable callback_done_;
     // vbmp3_free waits on it for the playback thread to end.
@@ -84,6 +91,9 @@ class Engine {
     bool paused_ = false;
     bool in_callback_ = false;
     vbmp3_callback_fn callback_ = nullptr;
+    // The newest playback thread's output, and the play it is in (0: none).
+    Output* output_ = nullptr;
+    uint64_t active_play_ = 0;
 
     // Left level in the low 16 bits, right in the high; read once per block.
     std::atomic<uint32_t> volume_{100u | (100u << 16)};

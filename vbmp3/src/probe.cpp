@@ -76,12 +76,8 @@ std::string id3v1_text(const char* field, size_t width) {
     return out;
 }
 
-// An ID3v2 text as libmpg123 gives it: converted to UTF-8 from Latin-1 and UTF-16, but passed
-// on as it is from a frame that says it is UTF-8, which a tagger may not have kept. Each byte
-// that is not part of a UTF-8 character becomes U+FFFD, as a display would show it.
-std::string id3v2_text(const mpg123_string* s) {
-    const std::string_view raw =
-        s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill) : std::string_view();
+// Each byte that is not part of a UTF-8 character becomes U+FFFD, as a display would show it.
+std::string valid_utf8(std::string_view raw) {
     std::string out;
     for (size_t i = 0, n; i < raw.size(); i += n) {
         n = utf8_sequence(raw.substr(i));
@@ -93,6 +89,13 @@ std::string id3v2_text(const mpg123_string* s) {
         }
     }
     return out;
+}
+
+// An ID3v2 text as libmpg123 gives it: converted to UTF-8 from Latin-1 and UTF-16, but passed
+// on as it is from a frame that says it is UTF-8, which a tagger may not have kept.
+std::string id3v2_text(const mpg123_string* s) {
+    return valid_utf8(s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill)
+                                               : std::string_view());
 }
 
 void fill_tags(mpg123_handle* mh, vbmp3_fileinfo& info) {
@@ -244,7 +247,10 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
     if (info) {
         *info = found;
     }
-    auto track = std::make_shared<Track>(fd, found.sample_rate, info_frame);
+    const std::string_view file_name =
+        std::string_view(path).substr(std::string_view(path).rfind('/') + 1);
+    std::string name = found.title[0] ? found.title : valid_utf8(file_name);
+    auto track = std::make_shared<Track>(fd, found.sample_rate, info_frame, std::move(name));
     file.fd = -1;
     return track;
 }

@@ -5,6 +5,7 @@
 #include "vbmp3.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace vbmp3 {
@@ -12,7 +13,8 @@ namespace vbmp3 {
 // An opened file. It keeps its descriptor, so it still plays after the path is deleted.
 class Track {
   public:
-    Track(int fd, long rate, bool info_frame) : fd_(fd), rate_(rate), info_frame_(info_frame) {}
+    Track(int fd, long rate, bool info_frame, std::string name)
+        : fd_(fd), rate_(rate), info_frame_(info_frame), name_(std::move(name)) {}
     ~Track();
     Track(const Track&) = delete;
     Track& operator=(const Track&) = delete;
@@ -22,11 +24,15 @@ class Track {
     long rate() const { return rate_; }
     // False when its Xing/Info header is not to be believed.
     bool info_frame() const { return info_frame_; }
+    // What a sound server's mixer shows for it: the title from its tag, else the file's name;
+    // valid UTF-8.
+    const std::string& name() const { return name_; }
 
   private:
     int fd_;
     long rate_;
     bool info_frame_;
+    std::string name_;
 };
 
 // Opens `path` and decodes until the first frame decodes. Fills `info` (may be null) and
