@@ -81,12 +81,6 @@ _pipewire_wait() {
     return 1
 }
 
-pulse_record() {
-    parecord --device=zt4test.monitor --rate=44100 --channels=2 --format=s16le \
-        --latency-msec=20 --file-format=wav "$1" &
-    PULSE_RECORD_PID=$!
-}
-
 # Kills pipewire itself, as a crash would: wireplumber and pipewire-pulse lose it and end.
 pipewire_crash() {
     kill -KILL "$PIPEWIRE_PID"

@@ -105,6 +105,19 @@ void PulseOutput::on_wake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_fl
     static_cast<PulseOutput*>(self)->woken_ = true;
 }
 
+void PulseOutput::await(pa_operation* op, const bool& done, Clock::time_point deadline) {
+    while (op && !done && Clock::now() < deadline &&
+           pa_context_get_state(context_) == PA_CONTEXT_READY) {
+        serve(usec_until(deadline));
+    }
+    if (op) {
+        if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
+            pa_operation_cancel(op);
+        }
+        pa_operation_unref(op);
+    }
+}
+
 void PulseOutput::serve(int timeout_us) {
     if (!mainloop_ || pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
         return;
@@ -173,17 +186,7 @@ void PulseOutput::on_server_info(pa_context*, const pa_server_info* info, void* 
 void PulseOutput::learn_server(Clock::time_point deadline) {
     server_known_ = false;
     cork_loses_ = false;
-    pa_operation* op = pa_context_get_server_info(context_, on_server_info, this);
-    while (op && !server_known_ && Clock::now() < deadline &&
-           pa_context_get_state(context_) == PA_CONTEXT_READY) {
-        serve(usec_until(deadline));
-    }
-    if (op) {
-        if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
-            pa_operation_cancel(op);
-        }
-        pa_operation_unref(op);
-    }
+    await(pa_context_get_server_info(context_, on_server_info, this), server_known_, deadline);
 }
 
 bool PulseOutput::open(long rate, const std::string& sink, const std::string& name,
@@ -448,18 +451,7 @@ void PulseOutput::drop() {
     unplayed_.clear();
     flushed_ = false;
     forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
-    pa_operation* flush = pa_stream_flush(stream_, on_flushed, this);
-    const auto deadline = Clock::now() + kFlushTimeout;
-    while (flush && !flushed_ && Clock::now() < deadline &&
-           pa_context_get_state(context_) == PA_CONTEXT_READY) {
-        serve(usec_until(deadline));
-    }
-    if (flush) {
-        if (pa_operation_get_state(flush) == PA_OPERATION_RUNNING) {
-            pa_operation_cancel(flush);
-        }
-        pa_operation_unref(flush);
-    }
+    await(pa_stream_flush(stream_, on_flushed, this), flushed_, Clock::now() + kFlushTimeout);
     if (flushed_) {
         release_stream();
         serve(0);

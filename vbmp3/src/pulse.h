@@ -85,6 +85,9 @@ class PulseOutput {
     // Serves the connection once: waits for its events, wake() or `timeout_us` (-1: no
     // limit), and handles what came.
     void serve(int timeout_us);
+    // Serves the connection until `done` is set by `op`'s reply, the deadline passes or the
+    // connection is lost; then lets `op` go (cancelled if it has not finished).
+    void await(pa_operation* op, const bool& done, Clock::time_point deadline);
     // Waits as serve() does, but no longer than the server may stay silent while playing.
     void serve_playing(Clock::time_point until);
     bool connect();
