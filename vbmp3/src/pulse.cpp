@@ -197,13 +197,13 @@ bool PulseOutput::open(long rate, const std::string& sink, const std::string& na
     if (!connect()) {
         return false;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate), 2};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate), 2};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-    stream_ = pa_stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &spec, &map,
-                                          props);
+    stream_ = pa_stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &format,
+                                          &map, props);
     pa_proplist_free(props);
     if (!stream_) {
         close_connection();
@@ -212,9 +212,9 @@ bool PulseOutput::open(long rate, const std::string& sink, const std::string& na
     pa_stream_set_write_callback(stream_, on_write, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &spec));
-    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &spec));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &format));
+    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &format));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &format));
     attr.fragsize = static_cast<uint32_t>(-1);
     const pa_cvolume initial = stereo_volume(volume);
     rate_ = rate;
@@ -242,8 +242,8 @@ bool PulseOutput::open(long rate, const std::string& sink, const std::string& na
     }
     const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_);
     const size_t keep =
-        std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &spec),
-                         got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &spec) : 0);
+        std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &format),
+                         got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &format) : 0);
     recent_.assign(keep - keep % kFrameBytes, 0);
     recent_end_ = 0;
     return true;
