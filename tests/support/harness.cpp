@@ -39,8 +39,10 @@ void TestUi::showOpenDialog(CommonDialog& dialog) {
 }
 
 Harness::Harness(const std::string& dir, const std::string& library)
-    : folder(dir.empty() ? MakeTempFolder() : dir), lib(library), app(lib, ui), Top(app.Top),
-      dispatcher(app, [this] { return now; }) {
+    : folder(dir.empty() ? MakeTempFolder() : dir), lib(library),
+      dispatcher(
+          lib, ui, [this] { return now; }, view),
+      app(dispatcher.app()), Top(app.Top) {
     ownFolder_ = dir.empty();
     oldFolder_ = CurrentFolder();
     if (chdir(folder.c_str()) != 0)
@@ -60,7 +62,7 @@ Harness::~Harness() {
 }
 
 void Harness::run(const std::function<void(App&)>& handler) {
-    dispatcher.run([this, handler] { handler(app); });
+    dispatcher.run(handler);
 }
 
 void Harness::advance(int64_t ms) {
