@@ -4,12 +4,14 @@
 // message boxes and the open-file dialog.
 
 #include "core/app.h"
+#include "temp_folder.h"
 #include "wiring/dispatcher.h"
 #include "wiring/handlers.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,7 +106,7 @@ class Harness {
 
   private:
     std::string oldFolder_;
-    bool ownFolder_ = false;
+    std::optional<TempFolder> ownFolder_; // the fresh folder made when none was given
 };
 
 } // namespace zt4::test

@@ -2,6 +2,7 @@
 // The whole program as main() wires it, on the offscreen platform, with the recording fake
 // library, a virtual clock and answers for the message boxes, started in a fresh folder.
 
+#include "support/temp_folder.h"
 #include "ui/qt/player.h"
 
 #include <QTest>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,7 @@ class ViewTest : public ::testing::Test {
 
   private:
     std::string oldFolder_;
+    std::optional<TempFolder> tempFolder_;
 };
 
 } // namespace zt4::test
