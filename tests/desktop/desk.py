@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""What the desktop tests check beyond tests/e2e/ui.py (whose commands it also takes):
+"""What the desktop tests check beyond zt4test.ui (whose commands it also takes):
 
     desk.py wait-state NAME STATE SECONDS   until the widget has the AT-SPI state (CHECKED)
     desk.py wait-value NAME VALUE SECONDS   until the widget's value (the knob's level) is VALUE
@@ -9,16 +9,12 @@
     desk.py heard REC REF sound|silence     the recording holds REF's sound (at least 0.5 s
                                             of it), or nothing at all
 """
-import os
 import subprocess
 import sys
 
 import pyatspi
 
-E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e")
-sys.path.insert(0, E2E)
-import sound  # noqa: E402
-import ui  # noqa: E402
+from zt4test import plays, ui
 
 
 def windows(title):
@@ -27,7 +23,7 @@ def windows(title):
 
 
 def heard(rec, ref, want):
-    found = sound.parts(rec, [sound.Reference(ref)])
+    found = plays.parts(rec, [plays.Reference(ref)])
     sounding = sum(length for label, _, length in found if label == "1")
     stray = sum(length for label, _, length in found if label == "?")
     ok = sounding >= 0.5 if want == "sound" else sounding == 0 and stray < 0.02

@@ -4,12 +4,14 @@
 // message boxes and the open-file dialog.
 
 #include "core/app.h"
+#include "temp_folder.h"
 #include "wiring/dispatcher.h"
 #include "wiring/handlers.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,12 @@ class Harness {
     // unless `boxesMayBeTicked`.
     std::string playlistProblem(bool boxesMayBeTicked = true) const;
 
+  private:
+    // The fresh folder made when none was given: made first and removed last, around
+    // everything that works in it.
+    std::optional<TempFolder> ownFolder_;
+
+  public:
     std::string folder;
     Vbmp3Binding lib;
     TestUi ui;
@@ -120,7 +128,6 @@ class Harness {
 
   private:
     std::string oldFolder_;
-    bool ownFolder_ = false;
 };
 
 } // namespace zt4::test

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 
 #include <climits>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -15,9 +14,7 @@ namespace zt4::test {
 void ViewTest::SetUp() {
     char buffer[PATH_MAX];
     oldFolder_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
-    std::string pattern = (std::filesystem::temp_directory_path() / "zt4-view-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    folder = tempFolder_.emplace().dir();
     ASSERT_EQ(chdir(folder.c_str()), 0);
 }
 
@@ -26,8 +23,7 @@ void ViewTest::TearDown() {
     library.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(chdir(oldFolder_.c_str()), 0);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    tempFolder_.reset();
 }
 
 void ViewTest::start(bool withFaq) {

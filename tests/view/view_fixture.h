@@ -4,6 +4,7 @@
 
 #include "decoder/vbmp3_binding.h"
 #include "qt/player.h"
+#include "support/temp_folder.h"
 
 #include <QTest>
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,7 @@ class ViewTest : public ::testing::Test {
 
   private:
     std::string oldFolder_;
+    std::optional<TempFolder> tempFolder_;
 };
 
 } // namespace zt4::test
