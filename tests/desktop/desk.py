@@ -3,6 +3,7 @@
 
     desk.py wait-state NAME STATE SECONDS   until the widget has the AT-SPI state (CHECKED)
     desk.py wait-value NAME VALUE SECONDS   until the widget's value (the knob's level) is VALUE
+    desk.py wait-change NAME SECONDS        until the widget's text differs from what it is now
     desk.py boxes                           how many message boxes ("ZT4") are open
     desk.py window TITLE SECONDS            the X window id of the window titled TITLE
     desk.py heard REC REF sound|silence     the recording holds REF's sound (at least 0.5 s
@@ -40,6 +41,10 @@ def main(command, *args):
     elif command == "wait-value":
         ui.poll(lambda: ui.widget(args[0]).queryValue().currentValue == float(args[1]),
                 float(args[2]), "%s to read %s" % (args[0], args[1]))
+    elif command == "wait-change":
+        before = ui.text(args[0])
+        ui.poll(lambda: ui.text(args[0]) != before, float(args[1]),
+                "%s to change from %r" % (args[0], before))
     elif command == "boxes":
         print(len(windows("ZT4")))
     elif command == "window":

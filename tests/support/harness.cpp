@@ -31,11 +31,10 @@ void TestUi::showOpenDialog(CommonDialog& dialog) {
 }
 
 Harness::Harness(const std::string& dir, const std::string& library)
-    : lib(library), app(lib, ui), Top(app.Top), dispatcher(app, [this] { return now; }) {
-    if (dir.empty())
-        folder = ownFolder_.emplace().dir();
-    else
-        folder = dir;
+    : folder(dir.empty() ? ownFolder_.emplace().dir() : dir), lib(library),
+      dispatcher(
+          lib, ui, [this] { return now; }, view),
+      app(dispatcher.app()), Top(app.Top) {
     oldFolder_ = CurrentFolder();
     if (chdir(folder.c_str()) != 0)
         throw std::runtime_error("cannot enter " + folder);
@@ -50,7 +49,7 @@ Harness::~Harness() {
 }
 
 void Harness::run(const std::function<void(App&)>& handler) {
-    dispatcher.run([this, handler] { handler(app); });
+    dispatcher.run(handler);
 }
 
 void Harness::advance(int64_t ms) {

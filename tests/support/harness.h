@@ -42,6 +42,21 @@ class TestUi : public UiServices {
     void showOpenDialog(CommonDialog& dialog) override;
 };
 
+// The logic tests pump the dispatcher themselves and look at the model, not at a view; a
+// test may check the model after every handler.
+class TestView : public DispatchObserver {
+  public:
+    std::function<void()> afterEachHandler;
+
+  private:
+    void afterHandler() override {
+        if (afterEachHandler)
+            afterEachHandler();
+    }
+    void beforeModal() override {}
+    void wake() override {}
+};
+
 class Harness {
   public:
     // Starts the program (Form_Load) with `folder` as the current folder, "" for a fresh
@@ -96,17 +111,23 @@ class Harness {
     // unless `boxesMayBeTicked`.
     std::string playlistProblem(bool boxesMayBeTicked = true) const;
 
+  private:
+    // The fresh folder made when none was given: made first and removed last, around
+    // everything that works in it.
+    std::optional<TempFolder> ownFolder_;
+
+  public:
     std::string folder;
     Vbmp3Binding lib;
     TestUi ui;
-    App app;
-    TopForm& Top;
+    TestView view;
     int64_t now = 0;
     Dispatcher dispatcher;
+    App& app;
+    TopForm& Top;
 
   private:
     std::string oldFolder_;
-    std::optional<TempFolder> ownFolder_; // the fresh folder made when none was given
 };
 
 } // namespace zt4::test
