@@ -2,7 +2,7 @@
 # run_all.sh BUILD_DIR: runs every benchmark of bench/ against BUILD_DIR's zt4 and libvbmp3,
 # with mpg123, audacious and qmmp beside it on the same generated files, on PulseAudio and on
 # PipeWire, and prints one table of their figures with the targets. Each benchmark's own
-# report is kept in BUILD_DIR/bench-logs/. Takes about half an hour. Figures, not a test: it fails only when a
+# report is kept in BUILD_DIR/bench-logs/. Takes about an hour. Figures, not a test: it fails only when a
 # benchmark cannot run.
 set -euo pipefail
 
