@@ -3,6 +3,7 @@
 // (-platform and the like) first.
 
 #include "qt/look.h"
+#include "qt/platform_options.h"
 #include "qt/player.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ QDBusConnection sessionBus() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    zt4::qt::setPlatformOptions();
     QApplication application(argc, argv);
     const std::vector<std::string> files = filesOf(argc, argv);
     QDBusConnection bus = sessionBus();
