@@ -96,7 +96,7 @@ void Engine::wait_for_play_to_leave_locked(std::unique_lock<std::mutex>& lock) {
 void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
     // On the playback thread the callback is the caller itself, and returns after this.
     if (std::this_thread::get_id() != thread_id_) {
-        callback_done_.wait(lock, [this] { return !in_callback_; });
+        callback_done_.wait(lock, [this] { return in_callback_ == 0; });
     }
 }
 
@@ -130,6 +130,14 @@ void Engine::free() {
     }
     lock.lock();
     joining_ = false;
+    if (!ended) {
+        // Its play and callback are over for everyone else: a later init must not wait for them.
+        if (in_callback_ == generation) {
+            in_callback_ = 0;
+            callback_done_.notify_all();
+        }
+        active_play_ = 0;
+    }
 }
 
 bool Engine::open(const char* path, vbmp3_fileinfo* info) {
@@ -245,8 +253,10 @@ void Engine::run(uint64_t generation) {
         Commands commands(*this, play_id);
         const bool ended = play_track(*track, output, out, commands);
         lock.lock();
-        active_play_ = 0;
-        play_left_.notify_all();
+        if (active_play_ == play_id) {
+            active_play_ = 0;
+            play_left_.notify_all();
+        }
         if (!ended || !current(play_id)) {
             continue;
         }
@@ -254,12 +264,14 @@ void Engine::run(uint64_t generation) {
         paused_ = false;
         const vbmp3_callback_fn fn = callback_;
         if (fn) {
-            in_callback_ = true;
+            in_callback_ = generation;
             lock.unlock();
             fn(VBMP3_EVENT_END, 0);
             lock.lock();
-            in_callback_ = false;
-            callback_done_.notify_all();
+            if (in_callback_ == generation) {
+                in_callback_ = 0;
+                callback_done_.notify_all();
+            }
         }
     }
 }

@@ -96,9 +96,11 @@ class Engine {
     bool play_requested_ = false; // vbmp3_play not yet taken up by the thread
     bool playing_ = false;        // from vbmp3_play until the end, or open/close
     bool paused_ = false;
-    bool in_callback_ = false;
+    // The generation of the thread whose callback is running (0: none).
+    uint64_t in_callback_ = 0;
     vbmp3_callback_fn callback_ = nullptr;
-    // The newest playback thread's output, and the play it is in (0: none).
+    // The newest playback thread's output, and the play it is in (0: none). A thread that
+    // vbmp3_free left behind clears only what it set itself.
     Failover* output_ = nullptr;
     uint64_t active_play_ = 0;
 
