@@ -4,6 +4,9 @@ call it gets, one line each, in LOG:
 
     inhibit_double.py LOG portal             org.freedesktop.portal.Desktop (Inhibit, and
                                              Close on each request object it hands out)
+    inhibit_double.py LOG portal-refuses     the portal as its GTK backend is outside GNOME:
+                                             it hands out a request, then ends it at once
+                                             with Response 2 (failed)
     inhibit_double.py LOG power-management   org.freedesktop.PowerManagement (Inhibit,
                                              UnInhibit)
 
@@ -37,6 +40,10 @@ class Request(dbus.service.Object):
         self.log = log
         self.forget = forget
 
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, response, results):
+        pass
+
     @dbus.service.method("org.freedesktop.portal.Request")
     def Close(self):
         self.log("portal Close")
@@ -47,10 +54,11 @@ class Request(dbus.service.Object):
 
 
 class Portal(dbus.service.Object):
-    def __init__(self, bus, log):
+    def __init__(self, bus, log, refuses):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus = bus
         self.log = log
+        self.refuses = refuses
         self.requests = {}  # Request: the caller's unique name
         self.count = 0
         bus.add_signal_receiver(self.owner_changed, "NameOwnerChanged",
@@ -59,13 +67,22 @@ class Portal(dbus.service.Object):
     @dbus.service.method("org.freedesktop.portal.Inhibit", in_signature="sua{sv}",
                          out_signature="o", sender_keyword="sender")
     def Inhibit(self, window, flags, options, sender=None):
-        self.log("portal Inhibit window='%s' flags=%d reason=%s"
-                 % (window, flags, options.get("reason", "")))
+        self.log("portal Inhibit window='%s' flags=%d reason=%s%s"
+                 % (window, flags, options.get("reason", ""), " (refused)" if self.refuses else ""))
         self.count += 1
-        path = "/org/freedesktop/portal/desktop/request/%s/t%d" % (
-            sender[1:].replace(".", "_"), self.count)
-        self.requests[Request(self.bus, path, self.log, self.forget)] = sender
+        # As the real portal names it: the caller's name and its token.
+        path = "/org/freedesktop/portal/desktop/request/%s/%s" % (
+            sender[1:].replace(".", "_"), options.get("handle_token", "t%d" % self.count))
+        request = Request(self.bus, path, self.log, self.forget)
+        self.requests[request] = sender
+        if self.refuses:
+            GLib.idle_add(self.refuse, request)
         return dbus.ObjectPath(path)
+
+    def refuse(self, request):
+        request.Response(dbus.UInt32(2), dbus.Dictionary({}, signature="sv"))
+        self.forget(request)
+        return False
 
     def forget(self, request):
         request.drop()
@@ -102,13 +119,12 @@ def main(log_path, kind):
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     log = Log(log_path)
-    if kind == "portal":
-        service = Portal(bus, log)
+    if kind in ("portal", "portal-refuses"):
+        service = Portal(bus, log, kind == "portal-refuses")
         name = dbus.service.BusName(PORTAL, bus)
     else:
         service = PowerManagement(bus, log)
         name = dbus.service.BusName(PM, bus)
-    log("ready")
     GLib.MainLoop().run()
     del service, name
 

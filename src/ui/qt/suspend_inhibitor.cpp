@@ -13,6 +13,7 @@ namespace {
 
 const char* const kPortalService = "org.freedesktop.portal.Desktop";
 const char* const kPortalPath = "/org/freedesktop/portal/desktop";
+const char* const kRequestInterface = "org.freedesktop.portal.Request";
 const char* const kPowerService = "org.freedesktop.PowerManagement";
 const char* const kPowerPath = "/org/freedesktop/PowerManagement/Inhibit";
 const char* const kPowerInterface = "org.freedesktop.PowerManagement.Inhibit";
@@ -41,20 +42,53 @@ void SuspendInhibitor::release() {
 
 void SuspendInhibitor::askPortal() {
     asking_ = true;
+    // The request's path follows from our name on the bus and the token; listening before
+    // the call catches a refusal however soon it comes.
+    const QString token = QStringLiteral("zt4_%1").arg(++token_);
+    request_ = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                   .arg(bus_.baseService().mid(1).replace('.', '_'), token);
+    bus_.connect(kPortalService, request_, kRequestInterface, "Response", this,
+                 SLOT(portalResponse(uint, QVariantMap)));
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
                                                        "org.freedesktop.portal.Inhibit", "Inhibit");
-    call << QString() << kSuspend << QVariantMap{{"reason", QString::fromUtf8(kReason)}};
+    call << QString() << kSuspend
+         << QVariantMap{{"handle_token", token}, {"reason", QString::fromUtf8(kReason)}};
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (reply.isError()) {
+            stopListening();
             askPowerManagement();
             return;
         }
-        request_ = reply.value();
+        // An older portal makes up its own path.
+        if (reply.value().path() != request_) {
+            stopListening();
+            request_ = reply.value().path();
+            bus_.connect(kPortalService, request_, kRequestInterface, "Response", this,
+                         SLOT(portalResponse(uint, QVariantMap)));
+        }
         granted(Held::kPortal);
     });
+}
+
+void SuspendInhibitor::portalResponse(uint response, const QVariantMap&) {
+    if (response == 0)
+        return;
+    // Refused: the request is over, nothing to close.
+    stopListening();
+    if (held_ == Held::kPortal)
+        held_ = Held::kNothing;
+    if (wanted_ && held_ == Held::kNothing) {
+        asking_ = true;
+        askPowerManagement();
+    }
+}
+
+void SuspendInhibitor::stopListening() {
+    bus_.disconnect(kPortalService, request_, kRequestInterface, "Response", this,
+                    SLOT(portalResponse(uint, QVariantMap)));
 }
 
 void SuspendInhibitor::askPowerManagement() {
@@ -90,8 +124,8 @@ void SuspendInhibitor::letGo(bool block) {
         return;
     QDBusMessage call;
     if (held_ == Held::kPortal) {
-        call = QDBusMessage::createMethodCall(kPortalService, request_.path(),
-                                              "org.freedesktop.portal.Request", "Close");
+        stopListening();
+        call = QDBusMessage::createMethodCall(kPortalService, request_, kRequestInterface, "Close");
     } else {
         call =
             QDBusMessage::createMethodCall(kPowerService, kPowerPath, kPowerInterface, "UnInhibit");
