@@ -150,9 +150,10 @@ class TagReader {
     }
 
     // The frame's content, with what its flags add taken off; nothing when it is
-    // compressed or encrypted, which zt4 does not read.
-    std::optional<std::string> Content(std::string_view body, uint16_t flags,
-                                       bool allUnsynchronised) const {
+    // compressed or encrypted, which zt4 does not read. A view into `body`, or into
+    // `storage` when it must be resynchronised: a cover can be megabytes.
+    std::optional<std::string_view> Content(std::string_view body, uint16_t flags,
+                                            bool allUnsynchronised, std::string& storage) const {
         size_t skip = 0;
         bool unsynchronised = false;
         if (version_ == 3) {
@@ -169,7 +170,10 @@ class TagReader {
         if (skip > body.size())
             return std::nullopt;
         body.remove_prefix(skip);
-        return unsynchronised ? Resynchronised(body) : std::string(body);
+        if (!unsynchronised)
+            return body;
+        storage = Resynchronised(body);
+        return std::string_view(storage);
     }
 
     void Frame(std::string_view id, std::string_view body, uint16_t flags, bool allUnsynchronised) {
@@ -181,11 +185,13 @@ class TagReader {
                              body.size() <= kMaxPictureBytes + 1024;
         if ((!text || !text->empty()) && !picture)
             return;
-        const std::optional<std::string> content = Content(body, flags, allUnsynchronised);
+        std::string storage;
+        const std::optional<std::string_view> content =
+            Content(body, flags, allUnsynchronised, storage);
         if (!content || content->empty())
             return;
         if (text) {
-            *text = FrameText(Byte(*content, 0), std::string_view(*content).substr(1));
+            *text = FrameText(Byte(*content, 0), content->substr(1));
             return;
         }
         std::optional<Picture> p = ReadPicture(*content, version_ == 2);

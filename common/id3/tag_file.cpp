@@ -40,10 +40,8 @@ Tags ReadTags(int fd, bool wantPicture) {
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     std::string v2 = ReadAt(fd, 0, kId3v2HeaderBytes);
-    if (const std::optional<size_t> length = Id3v2Length(v2)) {
-        const size_t wanted = std::min({*length, kMaxTagBytes, static_cast<size_t>(st.st_size)});
-        v2 += ReadAt(fd, kId3v2HeaderBytes, wanted - kId3v2HeaderBytes);
-    }
+    if (const std::optional<size_t> length = Id3v2Length(v2))
+        v2 = ReadAt(fd, 0, std::min({*length, kMaxTagBytes, static_cast<size_t>(st.st_size)}));
     const std::string v1 = st.st_size >= static_cast<off_t>(kId3v1Bytes)
                                ? ReadAt(fd, st.st_size - kId3v1Bytes, kId3v1Bytes)
                                : std::string();
