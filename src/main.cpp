@@ -2,8 +2,8 @@
 // the zt4 already running in the session and exits; Qt takes its usual arguments
 // (-platform and the like) first.
 
-#include "ui/qt/look.h"
-#include "ui/qt/player.h"
+#include "qt/look.h"
+#include "qt/player.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -3,8 +3,8 @@
 // the decoder library and the toolkit services.
 
 #include "decoder/vbmp3_binding.h"
-#include "ui/top_form.h"
-#include "ui/ui_services.h"
+#include "form/top_form.h"
+#include "form/ui_services.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "playback/stay_awake.h"
 
-#include "ui/top_form.h"
+#include "form/top_form.h"
 
 namespace zt4 {
 

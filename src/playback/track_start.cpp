@@ -1,7 +1,5 @@
 #include "playback/track_start.h"
 
-#include "playback/repeat.h"
-
 namespace zt4 {
 
 bool OpenSlot(App& a, int slot, bool tell) {

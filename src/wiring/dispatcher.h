@@ -10,7 +10,7 @@
 // view is told to mirror the model.
 
 #include "core/app.h"
-#include "ui/timer_scheduler.h"
+#include "wiring/timer_scheduler.h"
 
 #include <cstdint>
 #include <deque>

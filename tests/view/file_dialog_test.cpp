@@ -2,7 +2,7 @@
 
 #include "view_fixture.h"
 
-#include "ui/qt/qt_ui.h"
+#include "qt/qt_ui.h"
 
 #include <QFileDialog>
 #include <QLabel>

@@ -3,7 +3,7 @@
 
 #include "view_fixture.h"
 
-#include "ui/qt/qt_ui.h"
+#include "qt/qt_ui.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // The whole program as main() wires it, on the offscreen platform, with the recording fake
 // library, a virtual clock and answers for the message boxes, started in a fresh folder.
 
-#include "ui/qt/player.h"
+#include "qt/player.h"
 
 #include <QTest>
 #include <QWidget>

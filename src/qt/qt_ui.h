@@ -2,9 +2,9 @@
 // The toolkit services the commands call, done with Qt: message box, open-file dialog, the
 // help windows and the end of the program.
 
-#include "ui/about_form.h"
-#include "ui/qt/help_windows.h"
-#include "ui/ui_services.h"
+#include "form/about_form.h"
+#include "form/ui_services.h"
+#include "qt/help_windows.h"
 
 #include <QPointer>
 #include <QString>

@@ -4,7 +4,7 @@
 // it decides nothing itself.
 
 #include "core/app.h"
-#include "ui/qt/driver.h"
+#include "qt/driver.h"
 
 #include <QMainWindow>
 

@@ -1,4 +1,4 @@
-#include "ui/timer_scheduler.h"
+#include "wiring/timer_scheduler.h"
 
 namespace zt4 {
 

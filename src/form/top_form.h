@@ -3,7 +3,7 @@
 // its five timers and the state it holds for the commands. The Qt view draws this; the
 // commands read and change it.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // handler. A timer whose tick is still running (a modal box is open inside it) is not due
 // again until that tick has returned.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ui/faq_form.h"
+#include "form/faq_form.h"
 
 #include <algorithm>
 

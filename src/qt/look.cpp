@@ -1,4 +1,4 @@
-#include "ui/qt/look.h"
+#include "qt/look.h"
 
 namespace zt4::qt {
 

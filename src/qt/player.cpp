@@ -1,4 +1,4 @@
-#include "ui/qt/player.h"
+#include "qt/player.h"
 
 #include "wiring/handlers.h"
 

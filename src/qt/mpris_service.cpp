@@ -1,4 +1,4 @@
-#include "ui/qt/mpris_service.h"
+#include "qt/mpris_service.h"
 
 #include "mpris/mpris_model.h"
 #include "playlist/file_uri.h"

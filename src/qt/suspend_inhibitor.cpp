@@ -1,4 +1,4 @@
-#include "ui/qt/suspend_inhibitor.h"
+#include "qt/suspend_inhibitor.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -2,7 +2,7 @@
 // The two help windows: "FaqText" shows the FAQ text read-only, "zt4ver" the about box.
 // Both are modeless, ownerless and destroyed when the user closes them.
 
-#include "ui/about_form.h"
+#include "form/about_form.h"
 
 #include <QTimer>
 #include <QWidget>

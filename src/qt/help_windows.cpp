@@ -1,8 +1,8 @@
-#include "ui/qt/help_windows.h"
+#include "qt/help_windows.h"
 
-#include "ui/faq_form.h"
-#include "ui/qt/look.h"
-#include "ui/qt/pictures.h"
+#include "form/faq_form.h"
+#include "qt/look.h"
+#include "qt/pictures.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -5,10 +5,10 @@
 
 #include "core/app.h"
 #include "decoder/vbmp3_binding.h"
-#include "ui/qt/driver.h"
-#include "ui/qt/mpris_service.h"
-#include "ui/qt/qt_ui.h"
-#include "ui/qt/top_window.h"
+#include "qt/driver.h"
+#include "qt/mpris_service.h"
+#include "qt/qt_ui.h"
+#include "qt/top_window.h"
 #include "wiring/dispatcher.h"
 
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
-#include "ui/qt/qt_ui.h"
+#include "qt/qt_ui.h"
 
-#include "ui/qt/look.h"
+#include "qt/look.h"
 
 #include <QCoreApplication>
 #include <QFile>

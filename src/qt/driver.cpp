@@ -1,4 +1,4 @@
-#include "ui/qt/driver.h"
+#include "qt/driver.h"
 
 #include <algorithm>
 #include <climits>

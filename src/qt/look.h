@@ -1,7 +1,7 @@
 #pragma once
 // How the form models' units, colours and fonts become Qt's.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
 #pragma once
 // The pictures the program draws itself: the five transport shapes and the window icon.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <QIcon>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #pragma once
 // The about window "zt4ver": five labels on a fixed-size window.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 // open-file dialog, the help windows and the end of the program. The Qt view implements
 // it; tests answer it.
 
-#include "ui/control.h"
+#include "form/control.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
-#include "ui/qt/top_window.h"
+#include "qt/top_window.h"
 
 #include "playlist/file_uri.h"
-#include "ui/qt/look.h"
-#include "ui/qt/pictures.h"
+#include "qt/look.h"
+#include "qt/pictures.h"
 #include "wiring/handlers.h"
 
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "ui/about_form.h"
+#include "form/about_form.h"
 
 namespace zt4 {
 

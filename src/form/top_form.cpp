@@ -1,4 +1,4 @@
-#include "ui/top_form.h"
+#include "form/top_form.h"
 
 namespace zt4 {
 

@@ -13,7 +13,7 @@
 // read on demand.
 
 #include "core/app.h"
-#include "ui/qt/driver.h"
+#include "qt/driver.h"
 
 #include <QDBusConnection>
 #include <QObject>
