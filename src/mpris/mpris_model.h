@@ -14,12 +14,13 @@ namespace zt4 {
 struct MprisTrack {
     int slot = -1; // -1: no track (then the other fields are empty)
     std::string path;
+    std::string url;      // the path as a file URI
     std::string title;    // the tag's title, else the file name
     std::string artist;   // the tag's artist, "" when none
     int64_t lengthUs = 0; // the library's length; 0 when the file has not been opened
     bool operator==(const MprisTrack& o) const {
-        return slot == o.slot && path == o.path && title == o.title && artist == o.artist &&
-               lengthUs == o.lengthUs;
+        return slot == o.slot && path == o.path && url == o.url && title == o.title &&
+               artist == o.artist && lengthUs == o.lengthUs;
     }
     bool operator!=(const MprisTrack& o) const { return !(*this == o); }
 };
@@ -35,6 +36,8 @@ struct MprisState {
 };
 
 MprisState MprisRead(const App& a);
+// The player's name as the desktop shows it.
+std::string MprisIdentity(const App& a);
 // The elapsed-time clock in microseconds.
 int64_t MprisPositionUs(const App& a);
 

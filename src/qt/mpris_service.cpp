@@ -1,28 +1,18 @@
 #include "qt/mpris_service.h"
 
 #include "mpris/mpris_model.h"
-#include "playlist/file_uri.h"
-#include "playlist/playlist.h"
+#include "qt/mpris_names.h"
 #include "wiring/handlers.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCall>
 #include <QStringList>
-
-#include <iostream>
 
 namespace zt4::qt {
 
 namespace {
-
-const char* const kWellKnownName = "org.mpris.MediaPlayer2.zt4";
-const char* const kObjectPath = "/org/mpris/MediaPlayer2";
-const char* const kRootInterface = "org.mpris.MediaPlayer2";
-const char* const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 
 QVariantMap metadata(const MprisTrack& t) {
     QVariantMap m;
@@ -30,7 +20,7 @@ QVariantMap metadata(const MprisTrack& t) {
         return m;
     m["mpris:trackid"] =
         QVariant::fromValue(QDBusObjectPath("/org/zt4/track/" + QString::number(t.slot + 1)));
-    m["xesam:url"] = QString::fromStdString(FileUri(t.path));
+    m["xesam:url"] = QString::fromStdString(t.url);
     // A name that is not UTF-8 shows with U+FFFD for its stray bytes; the URL keeps them.
     m["xesam:title"] = QString::fromStdString(t.title);
     if (!t.artist.empty())
@@ -75,7 +65,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
 
     bool yes() const { return true; }
     bool no() const { return false; }
-    QString identity() const { return QString::fromStdString(service_->app().Top.Caption); }
+    QString identity() const { return QString::fromStdString(MprisIdentity(service_->record())); }
     QString desktopEntry() const { return "zt4"; }
     QStringList uriSchemes() const { return {"file"}; }
     QStringList mimeTypes() const { return {"audio/mpeg"}; }
@@ -122,7 +112,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void setVolume(double volume) {
         service_->later([volume](App& a) { MprisSetVolume(a, volume); });
     }
-    qlonglong position() const { return MprisPositionUs(service_->app()); }
+    qlonglong position() const { return MprisPositionUs(service_->record()); }
     bool canGoNext() const { return state().canGoNext; }
     bool canGoPrevious() const { return state().canGoPrevious; }
     bool canPlay() const { return state().canPlay; }
@@ -143,13 +133,14 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void OpenUri(const QString& uri) { service_->openUri(uri); }
 
   private:
-    MprisState state() const { return MprisRead(service_->app()); }
+    MprisState state() const { return MprisRead(service_->record()); }
 
     MprisService* service_;
 };
 
-MprisService::MprisService(App& app, Driver& driver, Hooks hooks)
-    : app_(app), driver_(driver), hooks_(std::move(hooks)), bus_(QString()) {
+MprisService::MprisService(Driver& driver, const App& record, FilesFromOutside& files,
+                           std::function<void()> raise)
+    : driver_(driver), record_(record), files_(files), raise_(std::move(raise)), bus_(QString()) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
 }
@@ -169,14 +160,14 @@ bool MprisService::publish(QDBusConnection bus) {
     }
     bus_ = bus;
     busName_ = name;
-    sent_ = playerProperties(app_);
+    sent_ = playerProperties(record_);
     return true;
 }
 
 void MprisService::changed() {
     if (busName_.isEmpty())
         return;
-    const QVariantMap now = playerProperties(app_);
+    const QVariantMap now = playerProperties(record_);
     QVariantMap differ;
     for (auto it = now.begin(); it != now.end(); ++it) {
         if (sent_.value(it.key()) != it.value())
@@ -189,48 +180,6 @@ void MprisService::changed() {
                                                      "PropertiesChanged");
     signal << QString(kPlayerInterface) << differ << QStringList();
     bus_.send(signal);
-}
-
-void MprisService::later(std::function<void(App&)> command) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, command = std::move(command)] { driver_.run([this, command] { command(app_); }); },
-        Qt::QueuedConnection);
-}
-
-void MprisService::openUri(const QString& uri) {
-    if (std::optional<std::string> path = PathOfFileUri(uri.toStdString()))
-        hooks_.addFiles({*path});
-    else
-        std::cerr << "zt4: not a local file, skipped: " << uri.toStdString() << '\n';
-}
-
-bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& paths,
-                         std::ostream& skipped) {
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWellKnownName))
-        return false;
-    const auto call = [](const char* interface, const char* method) {
-        return QDBusMessage::createMethodCall(kWellKnownName, kObjectPath, interface, method);
-    };
-    // All sent before any answer is awaited, so that the player takes them as one batch
-    // where it can.
-    std::vector<QDBusPendingCall> pending;
-    for (const std::string& path : paths) {
-        if (CheckAddable(path, skipped))
-            pending.push_back(bus.asyncCall(call(kPlayerInterface, "OpenUri")
-                                            << QString::fromStdString(FileUri(path))));
-    }
-    bool reached = false;
-    for (QDBusPendingCall& p : pending) {
-        p.waitForFinished();
-        if (p.isError())
-            skipped << "zt4: the running player did not answer: "
-                    << p.error().message().toStdString() << '\n';
-        else
-            reached = true;
-    }
-    const QDBusMessage raised = bus.call(call(kRootInterface, "Raise"));
-    return reached || raised.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace zt4::qt

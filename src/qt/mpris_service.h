@@ -12,15 +12,14 @@
 // those last sent; nothing is sent on a timer, so an idle player stays asleep. Position is
 // read on demand.
 
-#include "core/app.h"
 #include "qt/driver.h"
+#include "wiring/files_from_outside.h"
 
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,12 +29,9 @@ class MprisService : public QObject {
     Q_OBJECT
 
   public:
-    struct Hooks {
-        std::function<void(std::vector<std::string> paths)> addFiles; // from OpenUri
-        std::function<void()> raise;                                  // shows the main window
-    };
-
-    MprisService(App& app, Driver& driver, Hooks hooks);
+    // `record` is what the media-control model reads; `raise` shows the main window.
+    MprisService(Driver& driver, const App& record, FilesFromOutside& files,
+                 std::function<void()> raise);
 
     // Takes the player's bus name and publishes the object; false when no session bus
     // answers (the player then runs without it).
@@ -45,25 +41,20 @@ class MprisService : public QObject {
     void changed();
 
     // The requests, each posted to run later through the dispatcher.
-    void later(std::function<void(App&)> command);
-    void openUri(const QString& uri);
-    void raise() { hooks_.raise(); }
+    void later(Dispatcher::Command command) { driver_.post(std::move(command)); }
+    void openUri(const QString& uri) { files_.addUri(uri.toStdString()); }
+    void raise() { raise_(); }
 
-    App& app() { return app_; }
+    const App& record() const { return record_; }
 
   private:
-    App& app_;
     Driver& driver_;
-    Hooks hooks_;
+    const App& record_;
+    FilesFromOutside& files_;
+    std::function<void()> raise_;
     QDBusConnection bus_;
     QString busName_;
     QVariantMap sent_; // the player's properties as last signalled
 };
-
-// Hands files to a zt4 already on the session bus: each existing MP3 file by OpenUri (the
-// others named on `skipped`), then raises its window. False when no player holds the name
-// or none of the calls got through, so that this process starts a player itself.
-bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& paths,
-                         std::ostream& skipped);
 
 } // namespace zt4::qt
