@@ -3,7 +3,7 @@
 # suspending through the desktop portal (a double on a private session bus that records its
 # calls), or through the power manager where no portal answers. It lets go on pause, at the
 # end of the list (終了！), on stop and on quit, and asks for nothing but suspend: never the
-# screen saver.
+# screen saver. A crash releases it too, as the request belongs to the player's connection.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"
@@ -95,6 +95,15 @@ pc play
 desk wait Label1 "再生中" 10
 quit_player
 expect_calls "quit" "$inhibit" "portal Close" "$inhibit" "portal Close" "$inhibit" "portal Close"
+
+step="a crash: the portal's request ends with the player's connection"
+: >"$calls" # the double appends
+start_player
+pc play
+expect_calls "play" "$inhibit"
+kill -KILL "$player"
+wait "$player" 2>/dev/null || true
+expect_calls "the crash" "$inhibit" "portal Close (caller left)"
 stop_doubles
 
 step="no portal: the power manager; stop lets go"

@@ -88,7 +88,7 @@ TEST_F(Open, JapaneseTagsInShiftJisReachTheRecordAndLatin1StaysLatin1) {
     v2[9] = static_cast<char>(v2.size() - 10);
     std::string v1 = "TAG" + std::string(125, '\0');
     v1.replace(33, 4, "\x89\xb9\x8a\x79");
-    TempDir dir;
+    TempFolder dir;
     std::ofstream(dir.path("sjis.mp3"), std::ios::binary) << v2 << audio << v1;
     vbmp3_fileinfo info;
     ASSERT_NE(open_into(dir.path("sjis.mp3"), info), 0);
