@@ -67,6 +67,14 @@ std::string MprisIdentity(const App& a) {
     return a.Top.Caption;
 }
 
+void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags) {
+    if (track.slot < 0 || track.path != a.OpenedPath)
+        return;
+    const TrackTags& read = tags.Read(track.path);
+    track.album = read.album;
+    track.artUrl = read.artUrl;
+}
+
 int64_t MprisPositionUs(const App& a) {
     const TopForm& Top = a.Top;
     // The units digit is -1 between a start and the first tick, which shows 0:00.

@@ -144,8 +144,11 @@ TEST(FileUris, OnlyLocalFilesWithSoundEscapesArePaths) {
     EXPECT_EQ(PathOfFileUri("file:///a%20b/c.mp3"), "/a b/c.mp3");
     EXPECT_EQ(PathOfFileUri("file://localhost/a.mp3"), "/a.mp3");
     EXPECT_EQ(PathOfFileUri("file:/a.mp3"), "/a.mp3");
-    for (const char* refused : {"file://elsewhere/a.mp3", "http:///a.mp3", "file:a.mp3",
-                                "file:///a%2", "file:///a%zz.mp3", "file:///a%00.mp3", "/a.mp3"})
+    // A NUL would cut the path short: another file than the one named.
+    for (const std::string& refused :
+         std::vector<std::string>{"file://elsewhere/a.mp3", "http:///a.mp3", "file:a.mp3",
+                                  "file:///a%2", "file:///a%zz.mp3", "file:///a%00.mp3", "/a.mp3",
+                                  std::string("file:///a.mp3\0/b.mp3", 20)})
         EXPECT_EQ(PathOfFileUri(refused), std::nullopt) << refused;
 }
 
