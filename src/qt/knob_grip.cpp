@@ -11,26 +11,19 @@ namespace zt4::qt {
 
 namespace {
 
+// Qt's flags as the form's codes: 1 for the first flag, 2 for the second, 4 for the third.
+template <typename Flags, typename Flag>
+int16_t bitCode(Flags flags, Flag one, Flag two, Flag four) {
+    return int16_t((flags.testFlag(one) ? 1 : 0) | (flags.testFlag(two) ? 2 : 0) |
+                   (flags.testFlag(four) ? 4 : 0));
+}
+
 int16_t buttonCode(Qt::MouseButtons buttons) {
-    int16_t code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
+    return bitCode(buttons, Qt::LeftButton, Qt::RightButton, Qt::MiddleButton);
 }
 
 int16_t shiftCode(Qt::KeyboardModifiers modifiers) {
-    int16_t code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
+    return bitCode(modifiers, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier);
 }
 
 void send(const Grip::MouseHandler& h, int16_t button, QMouseEvent* e) {
