@@ -2,9 +2,9 @@
 // Everything the commands work on: the main window's model, the program-wide variables,
 // the decoder library and the toolkit services.
 
+#include "core/dialogs.h"
 #include "decoder/vbmp3_binding.h"
-#include "ui/top_form.h"
-#include "ui/ui_services.h"
+#include "form/top_form.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,8 @@
 namespace zt4 {
 
 struct App {
-    App(Vbmp3Binding& library, UiServices& services) : lib(library), ui(services) {}
+    App(Vbmp3Binding& library, UiServices& services, ModalBracket& modal)
+        : lib(library), ui(services, modal) {}
 
     TopForm Top;
 
@@ -35,7 +36,7 @@ struct App {
     uint64_t RepeatFileGeneration = 0;
 
     Vbmp3Binding& lib;
-    UiServices& ui;
+    Dialogs ui;
     bool Ended = false; // set by the shut-down; no handler runs afterwards
 };
 

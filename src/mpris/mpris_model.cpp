@@ -1,5 +1,6 @@
 #include "mpris/mpris_model.h"
 
+#include "playlist/file_uri.h"
 #include "wiring/handlers.h"
 
 #include <algorithm>
@@ -9,13 +10,11 @@ namespace zt4 {
 
 namespace {
 
-const char* const kLoopStatus[3] = {"Playlist", "Track", "None"}; // by repeat option
+const char* const kLoopStatus[kRepeatOptions] = {"Playlist", "Track", "None"}; // by repeat option
 
 int CurrentSlot(const App& a) {
-    for (int i = 0; i < a.TrackCount && i < kRows; ++i) {
-        if (!a.Top.Startm[i].Caption.empty())
-            return i;
-    }
+    if (const int marked = a.Top.markedSlot(); marked >= 0 && marked < a.TrackCount)
+        return marked;
     return a.CurrentTrack >= 0 && a.CurrentTrack < a.TrackCount ? a.CurrentTrack : -1;
 }
 
@@ -25,6 +24,7 @@ MprisTrack ReadTrack(const App& a) {
     if (t.slot < 0)
         return t;
     t.path = a.Top.TrackPath[t.slot];
+    t.url = FileUri(t.path);
     t.title = FileNamePart(t.path);
     if (t.path == a.OpenedPath) {
         const vbmp3_fileinfo& info = a.OpenedInfo;
@@ -63,6 +63,18 @@ MprisState MprisRead(const App& a) {
     return s;
 }
 
+std::string MprisIdentity(const App& a) {
+    return a.Top.Caption;
+}
+
+void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags) {
+    if (track.slot < 0 || track.path != a.OpenedPath)
+        return;
+    const TrackTags& read = tags.Read(track.path);
+    track.album = read.album;
+    track.artUrl = read.artUrl;
+}
+
 int64_t MprisPositionUs(const App& a) {
     const TopForm& Top = a.Top;
     // The units digit is -1 between a start and the first tick, which shows 0:00.
@@ -99,7 +111,7 @@ void MprisPrevious(App& a) {
 }
 
 void MprisSetLoopStatus(App& a, const std::string& status) {
-    for (int option = 0; option < 3; ++option) {
+    for (int option = 0; option < kRepeatOptions; ++option) {
         if (status == kLoopStatus[option] && a.Top.RepeatOption[option].Enabled) {
             a.Top.selectRepeatOption(option);
             RepeatOption_Click(a, option);

@@ -12,8 +12,7 @@ constexpr int16_t kRestartAfterTicks = 10;
 void RestartCurrent(App& a) {
     TopForm& Top = a.Top;
     Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     Top.PlayState = kPlaying;
     Top.MusicPause.Enabled = true;
     Top.Label1.Caption = "再生中";
@@ -28,16 +27,15 @@ void PlayPrevious(App& a) {
     TopForm& Top = a.Top;
     if (a.CurrentTrack < 1 || a.CurrentTrack > a.TrackCount - 1)
         return;
-    ClearMark(a, a.CurrentTrack);
+    a.Top.clearMark(a.CurrentTrack);
     a.CurrentTrack -= 1;
-    ShowMark(a, a.CurrentTrack);
+    a.Top.showMark(a.CurrentTrack);
     Top.Label1.Caption = "再生中";
     if (!OpenSlot(a, a.CurrentTrack))
         return;
     StartPlayback(a);
     Top.PlayState = kPlaying;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     // Coming from pause, Timer1 is off; without it the clock and the end of track stall.
     Top.Timer1.Enabled = true;
     ShowClockZero(a);
@@ -66,7 +64,7 @@ void MusicBack_Click(App& a) {
 void MusicFoward_Click(App& a) {
     if (a.CurrentTrack >= a.TrackCount - 1)
         return;
-    ClearMark(a, a.CurrentTrack);
+    a.Top.clearMark(a.CurrentTrack);
     a.CurrentTrack += 1;
     StartCurrentAfresh(a);
 }

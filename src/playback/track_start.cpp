@@ -1,7 +1,5 @@
 #include "playback/track_start.h"
 
-#include "playback/repeat.h"
-
 namespace zt4 {
 
 bool OpenSlot(App& a, int slot, bool tell) {
@@ -22,11 +20,15 @@ void StartPlayback(App& a) {
     a.lib.vbmp3_play();
 }
 
+void StartBackCount(App& a) {
+    a.Top.MusicBackTimer.Enabled = true;
+    a.Top.BackTicks = 0;
+}
+
 void StartCurrentAfresh(App& a) {
     TopForm& Top = a.Top;
     Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     Top.MusicStart.Enabled = false;
     Top.MusicPause.Enabled = true;
     a.NextTrackPending = 0;
@@ -35,24 +37,9 @@ void StartCurrentAfresh(App& a) {
     if (!OpenSlot(a, a.CurrentTrack))
         return;
     StartPlayback(a);
-    ShowMark(a, a.CurrentTrack);
+    a.Top.showMark(a.CurrentTrack);
     Top.PlayState = kPlaying;
     Top.Label1.Caption = "再生中";
-}
-
-void ShowMark(App& a, int slot) {
-    for (int i = 0; i < kRows; ++i)
-        a.Top.Startm[i].Caption = i == slot ? "●" : "";
-}
-
-void ClearMark(App& a, int slot) {
-    if (slot >= 0 && slot < kRows)
-        a.Top.Startm[slot].Caption = "";
-}
-
-void ClearEveryMark(App& a) {
-    for (Control& mark : a.Top.Startm)
-        mark.Caption = "";
 }
 
 void ShowClockZero(App& a) {

@@ -12,18 +12,13 @@ bool OpenSlot(App& a, int slot, bool tell = true);
 // Registers the end-of-track callback, then plays the opened file.
 void StartPlayback(App& a);
 
+// The back button's count starts again: MusicBackTimer on, BackTicks 0.
+void StartBackCount(App& a);
+
 // Start and forward start CurrentTrack afresh: both timers on, the back counter and the
 // clock from zero, the pause button ready; then open, play and mark the slot and say
 // "再生中". A failed open stops there, with the timers already on.
 void StartCurrentAfresh(App& a);
-
-// The play mark: "●" on one slot; showing it on a slot takes it off any other.
-void ShowMark(App& a, int slot);
-void ClearMark(App& a, int slot);
-// Takes the mark off whichever slot carries it. Between the end of a track and the tick
-// that acts on it the mark still stands on the slot that ended while CurrentTrack already
-// names the next one; Stop and reset must leave no mark in that moment either.
-void ClearEveryMark(App& a);
 
 // The three clock labels show 0.
 void ShowClockZero(App& a);

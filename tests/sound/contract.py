@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """contract.py: the library's promises as heard in a recording of the server's null sink.
 
-    contract.py record REC.wav REC.stamps     records until SIGTERM (sound.record)
-    contract.py check REC.wav REC.stamps EVENTS F0 F1 SECONDS TONE
-        EVENTS is drive's report of the commands of contract_test.sh; the first file is a
-        sweep from F0 to F1 Hz over SECONDS, the second a steady TONE Hz below F0.
+    contract.py REC.wav REC.stamps EVENTS F0 F1 SECONDS TONE
+        REC is zt4test.recorder's recording, EVENTS drive's report of the commands of
+        contract_test.sh; the first file is a sweep from F0 to F1 Hz over SECONDS, the second
+        a steady TONE Hz below F0.
 
 Fails (naming what was heard) unless: a pause is silent until the restart, which goes on from
 the sample where the pause stopped, nothing skipped and nothing heard twice; vbmp3_setVolume(100,
@@ -18,30 +18,27 @@ the recorder before the sink mixed it, so the earliest (read time - n / rate) is
 was mixed, and the spread of that over the reads (median less earliest) is how late a read
 typically came, the clock's uncertainty. A command is given the output's promise (50 ms), that
 uncertainty and one block before its effect must be heard. The sink mixes ahead of time, so
-the clock may also run ahead: by how much is measured at the restart, whose sound cannot come
-before its call, and the pause's silence is judged up to that much before the restart. An
+the clock may also run ahead: by how much is measured at the restart and at the last play,
+whose sounds cannot come before their calls, and the silences before them are judged up to
+that much before the call. An
 uncertainty or a lead that is not small fails the test, as it would hide what is checked. How
 soon the sweep sounded after its play is printed, measured the same way.
 """
-import os
-import subprocess
 import sys
-from array import array
-from math import log10, sqrt
 
-# No __pycache__ left in the source tree.
-sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import sound  # noqa: E402
+from zt4test import wav
+from zt4test.recorder import clock
+from zt4test.samples import SILENCE, level_db, pitch
+from zt4test.wav import RATE
 
-RATE = sound.RATE
 BLOCK = 0.02
 # A command is heard this soon after its call returns (vbmp3.h).
 PROMISE = 0.05
 # The most the recording's clock may be uncertain: more, and it would hide what is checked.
 MAX_UNCERTAINTY = 0.05
-# The most the recording's clock may run ahead: what the sink mixes ahead of time.
-MAX_AHEAD = 0.05
+# The most the recording's clock may run ahead: what the sink mixes ahead of time, up to two
+# of PipeWire's large quanta.
+MAX_AHEAD = 0.1
 # The most a play may take to be heard: PipeWire's session manager links a new stream first.
 MAX_START = 0.5
 # How far into the track the first sound may be: the first block with a clear pitch.
@@ -49,23 +46,10 @@ START_SLACK = 2 * BLOCK
 VOLUME_SETTLE = 0.2
 
 
-def read_stereo(path):
-    raw = subprocess.run(["sox", "--ignore-length", path, "-D", "-t", "raw", "-e", "signed",
-                          "-b", "16", "-r", str(RATE), "-c", "2", "-"],
-                         check=True, capture_output=True).stdout
-    x = array("h", raw)
-    return x[0::2], x[1::2]
-
-
-def rms_db(x, begin, end):
-    n = max(1, end - begin)
-    return 20 * log10(max(1e-9, sqrt(sum(v * v for v in x[begin:end]) / n)))
-
-
 class Recording:
-    def __init__(self, wav, stamps, f0, f1, seconds, tone):
-        self.left, self.right = read_stereo(wav)
-        self.t0 = sound.clock(stamps)
+    def __init__(self, wav_path, stamps, f0, f1, seconds, tone):
+        self.left, self.right = wav.read(wav_path)
+        self.t0 = clock(stamps)
         with open(stamps) as f:
             late = sorted(float(t) - int(n) / RATE - self.t0 for t, n in map(str.split, f))
         self.uncertainty = late[len(late) // 2]
@@ -82,13 +66,13 @@ class Recording:
         for b in range(self.index(begin), self.index(end) - n + 1, n):
             t = self.t0 + b / RATE
             quarters = [max(map(abs, self.left[q:q + n // 4])) for q in range(b, b + n, n // 4)]
-            if max(quarters) < sound.SILENCE:
+            if max(quarters) < SILENCE:
                 yield t, "silence"
                 continue
-            if min(quarters) < sound.SILENCE:
+            if min(quarters) < SILENCE:
                 yield t, "edge"
                 continue
-            f = sound.pitch(self.left, b, b + n, RATE)
+            f = pitch(self.left, b, b + n, RATE)
             if abs(f - self.tone) <= 0.1 * self.tone:
                 yield t, "tone"
             elif self.f0 * 0.95 <= f <= self.f1 * 1.05:
@@ -138,14 +122,19 @@ def check(rec, events):
     # Pause in place: what was heard before it and after the restart, one block each side of
     # the gap, joins up: nothing skipped, nothing heard twice.
     pause, restart = at["pause"][0], at["restart"][0]
-    # The restart cannot be heard before its call: how much sooner the recording shows it is
-    # how far the recording's clock runs ahead, as the sink mixes ahead of time.
-    resumed = next((t for t, got in rec.blocks(pause + settle, restart + 0.5)
-                    if got != "silence"), restart)
-    ahead = max(0.0, restart - resumed)
-    print("the recording's clock runs %.3f s ahead (the restart's sound)" % ahead)
+    replaced, closed, last_play = at["play"][1], at["close"][0], at["play"][2]
+    # Neither the restart nor the play after the close can be heard before its call: how much
+    # sooner the recording shows them is how far its clock runs ahead, as the sink mixes ahead
+    # of time. The silences before them are judged up to that much before the call.
+    def sounded(call, since):
+        return next((t for t, got in rec.blocks(since, call + 0.5) if got != "silence"), call)
+
+    ahead = max(0.0, restart - sounded(restart, pause + settle),
+                last_play - sounded(last_play, closed + settle))
+    print("the recording's clock runs %.3f s ahead (the restart's and the last play's sound)" %
+          ahead)
     if ahead > MAX_AHEAD:
-        problems.append("paused: sound %.3f s before the restart" % ahead)
+        problems.append("sound %.3f s before the call that starts it" % ahead)
     heard(pause, restart - ahead - BLOCK, ("silence",), "paused")
     before = [(t, p) for t, p in rec.blocks(pause - 0.5, pause + settle) if isinstance(p, float)]
     after = [(t, p) for t, p in rec.blocks(restart, restart + 0.5) if isinstance(p, float)]
@@ -172,10 +161,10 @@ def check(rec, events):
     full = rec.index(restart + 0.3), rec.index(v1 - VOLUME_SETTLE)
     one = rec.index(v1 + VOLUME_SETTLE), rec.index(v2 - VOLUME_SETTLE)
     sixty = rec.index(v2 + VOLUME_SETTLE), rec.index(at["vol:100:100"][0] - VOLUME_SETTLE)
-    full_db = rms_db(rec.left, *full)
-    apart = rms_db(rec.right, *one) - rms_db(rec.left, *one)
-    left_60 = rms_db(rec.left, *sixty) - full_db
-    right_60 = rms_db(rec.right, *sixty) - rms_db(rec.right, *full)
+    full_db = level_db(rec.left, *full)
+    apart = level_db(rec.right, *one) - level_db(rec.left, *one)
+    left_60 = level_db(rec.left, *sixty) - full_db
+    right_60 = level_db(rec.right, *sixty) - level_db(rec.right, *full)
     print("volume: (100, 1) right %.1f dB under left; (60, 60) %.1f and %.1f dB" %
           (-apart, left_60, right_60))
     if abs(apart + 45) > 2:
@@ -185,11 +174,10 @@ def check(rec, events):
             problems.append("vbmp3_setVolume(60, 60): %.1f dB, not %.1f" % (got, -45 * 40 / 99))
 
     # Replace and close: nothing of what they end after they return.
-    replaced, closed, last_play = at["play"][1], at["close"][0], at["play"][2]
     heard(replaced, closed, ("tone", "edge", "silence"), "after the replacing play")
     if not any(got == "tone" for _, got in rec.blocks(replaced, closed)):
         problems.append("the replacing file was not heard")
-    heard(closed, last_play, ("silence",), "after the close")
+    heard(closed, last_play - ahead - BLOCK, ("silence",), "after the close")
 
     # One end event, for the play left to end, not for the plays ended by open or close.
     ends = at.get("end", [])
@@ -200,14 +188,11 @@ def check(rec, events):
 
 
 def main(argv):
-    if argv[0] == "record":
-        sound.record(argv[1], argv[2])
-        return 0
-    wav, stamps, events_path = argv[1:4]
-    f0, f1, seconds, tone = map(float, argv[4:8])
+    wav_path, stamps, events_path = argv[0:3]
+    f0, f1, seconds, tone = map(float, argv[3:7])
     with open(events_path) as f:
         events = [(line.split()[0], float(line.split()[1])) for line in f if line.strip()]
-    problems = check(Recording(wav, stamps, f0, f1, seconds, tone), events)
+    problems = check(Recording(wav_path, stamps, f0, f1, seconds, tone), events)
     for p in problems:
         print("contract.py: %s" % p)
     return 1 if problems else 0

@@ -58,7 +58,7 @@ corked() {
 
 step="starting $SERVER"
 pulse_start "$tmp/server"
-python3 "$here/contract.py" record "$tmp/rec.wav" "$tmp/rec.stamps" &
+python3 -m zt4test.recorder "$tmp/rec.wav" "$tmp/rec.stamps" &
 recorder=$! && pids+=("$recorder")
 # Until the recorder's first read: the recording's clock starts there.
 for _ in $(seq 200); do [ -s "$tmp/rec.stamps" ] && break || sleep 0.05; done
@@ -84,6 +84,6 @@ wait "$driving" || fail "drive failed: $(cat "$tmp/events.txt")"
 kill "$recorder" && wait "$recorder"
 
 step="judging the recording"
-python3 "$here/contract.py" check "$tmp/rec.wav" "$tmp/rec.stamps" "$tmp/events.txt" \
+python3 "$here/contract.py" "$tmp/rec.wav" "$tmp/rec.stamps" "$tmp/events.txt" \
     $F0 $F1 $LENGTH $TONE
 echo "contract on $SERVER: all checks passed"

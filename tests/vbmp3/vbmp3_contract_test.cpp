@@ -69,7 +69,7 @@ TEST_F(RealTimeOutput, NoEndOfAFileReplacedOrClosedByAFailedOpen) {
 }
 
 TEST_F(Contract, OnlyTheNewFilePlaysInFullEvenIfDeletedAfterOpening) {
-    TempDir dir;
+    TempFolder dir;
     const std::string copy = dir.path("copy.mp3");
     std::filesystem::copy_file(mp3("s48.mp3"), copy);
     ScopedEnv output("VBMP3_OUTPUT", "wav:" + dir.path("out.wav"));
@@ -176,7 +176,7 @@ TEST_F(RealTimeOutput, CloseInEveryState) {
 // Read through a FIFO at the test's pace, the output can be compared sample by sample with a
 // whole play.
 TEST_F(Contract, PauseResumesFromTheSameSampleAndAVolumeChangeIsHeardWithinWhatTheOutputHolds) {
-    TempDir dir;
+    TempFolder dir;
     const Pcm whole = play_to_wav(mp3("long.mp3"), dir);
     ASSERT_EQ(whole.frames(), 264600u);
     const std::string fifo = dir.path("out.fifo");
@@ -354,7 +354,7 @@ struct FullFifo {
 // place. Had it marked "no play in progress" for the new thread, a vbmp3_close would return at
 // once while the new play still sounds, instead of waiting for it as long as it promises.
 TEST_F(Contract, AThreadLeftBehindByFreeNeverTouchesTheStateOfALaterInit) {
-    TempDir dir;
+    TempFolder dir;
     const FullFifo old_fifo(dir.path("old.fifo"));
     const FullFifo new_fifo(dir.path("new.fifo"));
     {
@@ -388,7 +388,7 @@ TEST_F(Contract, AThreadLeftBehindByFreeNeverTouchesTheStateOfALaterInit) {
 }
 
 TEST_F(RealTimeOutput, AFileCutShortWhilePlayingEndsOnce) {
-    TempDir dir;
+    TempFolder dir;
     const std::string copy = dir.path("copy.mp3");
     std::filesystem::copy_file(mp3("long.mp3"), copy);
     const auto begin = Clock::now();

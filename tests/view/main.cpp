@@ -1,7 +1,7 @@
 // The view tests run on the offscreen platform with Qt's own (non-native) dialogs, so that
 // a test can find and answer them.
 
-#include "ui/qt/look.h"
+#include "qt/look.h"
 
 #include <QApplication>
 
