@@ -2,7 +2,8 @@
 // player would, and prints "COMMAND T" for each, T the CLOCK_MONOTONIC seconds when its call
 // returned, and "end T" for each end event. Commands: open:PATH (and registers the callback),
 // play, pause, restart, close, vol:LEFT:RIGHT, sleep:MS, wait_end (for the next end event, up
-// to 30 s). Exits 1 when a call that should succeed fails.
+// to 30 s), await:PATH (until the file PATH exists, up to 60 s: the test has seen what it
+// waited for). Exits 1 when a call that should succeed fails.
 #include "vbmp3.h"
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +60,16 @@ bool run(const std::string& command) {
         const int seen = ends;
         return ended.wait_for(lock, std::chrono::seconds(30), [&] { return ends > seen; });
     }
+    if (command.rfind("await:", 0) == 0) {
+        const std::string path = command.substr(6);
+        for (int i = 0; i < 6000; ++i) {
+            if (access(path.c_str(), F_OK) == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
     if (command == "play") {
         return vbmp3_play();
     }
@@ -84,7 +96,8 @@ int main(int argc, char** argv) {
         if (!run(argv[i])) {
             std::fprintf(stderr, "drive: %s failed\n", argv[i]);
             status = 1;
-        } else if (std::string(argv[i]).rfind("sleep:", 0) != 0) {
+        } else if (std::string(argv[i]).rfind("sleep:", 0) != 0 &&
+                   std::string(argv[i]).rfind("await:", 0) != 0) {
             std::printf("%s %.6f\n", argv[i], now());
         }
     }

@@ -231,10 +231,12 @@ TEST_F(Contract, PauseResumesFromTheSameSampleAndAVolumeChangeIsHeardWithinWhatT
 std::atomic<int> g_calls{0};
 std::atomic<int> g_failures{0};
 
-// Opens and plays the next file, then plays it again, then closes.
+// Opens and plays the next file, then plays it again, then closes; slowly enough that a call
+// from outside can land while it runs.
 void reentering_callback(int32_t event, int32_t value) {
     g_in_callback = true;
     events::on_event(event, value);
+    std::this_thread::sleep_for(2ms);
     switch (++g_calls) {
     case 1:
         g_failures += !vbmp3_open(mp3("short2.mp3").c_str(), nullptr) ||

@@ -23,6 +23,8 @@ constexpr auto kFlushTimeout = std::chrono::milliseconds(100);
 // A server that asks for nothing and answers nothing for this long while it should be
 // playing has stopped (frozen): longer than a drain of all it holds takes.
 constexpr auto kSilentLimit = std::chrono::seconds(6);
+// How many batches of events waiting on the connection are read before it is judged frozen.
+constexpr int kMaxQueuedEvents = 64;
 // The recent bytes kept for a lost server: what it holds, with room to spare.
 constexpr pa_usec_t kKeptUsec = kTargetUsec + PA_USEC_PER_SEC;
 
@@ -101,13 +103,14 @@ void PulseSink::await(pa_operation* op, const bool& done, Clock::time_point dead
     }
 }
 
-void PulseSink::serve(int timeout_us) {
+bool PulseSink::serve(int timeout_us) {
     if (!mainloop_ || pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
-        return;
+        return false;
     }
-    if (pa_mainloop_poll(mainloop_) >= 0) {
-        pa_mainloop_dispatch(mainloop_);
+    if (pa_mainloop_poll(mainloop_) < 0) {
+        return false;
     }
+    return pa_mainloop_dispatch(mainloop_) > 0;
 }
 
 void PulseSink::serve_playing(Clock::time_point until) {
@@ -279,14 +282,19 @@ bool PulseSink::check_lost() {
     if (!stream_) {
         return false;
     }
-    const auto now = Clock::now();
-    const bool failed = pa_context_get_state(context_) != PA_CONTEXT_READY ||
-                        pa_stream_get_state(stream_) != PA_STREAM_READY;
-    const bool frozen = !corked_ && now - heard_ >= kSilentLimit;
-    if (!failed && !frozen) {
+    const auto failed = [this] {
+        return pa_context_get_state(context_) != PA_CONTEXT_READY ||
+               pa_stream_get_state(stream_) != PA_STREAM_READY;
+    };
+    const auto frozen = [this] { return !corked_ && Clock::now() - heard_ >= kSilentLimit; };
+    // This thread may not have served the connection for a while (a slow read of the file,
+    // the player stopped): what the server said meanwhile is read before it is judged.
+    for (int i = 0; i < kMaxQueuedEvents && !failed() && frozen() && serve(0); ++i) {
+    }
+    if (!failed() && !frozen()) {
         return false;
     }
-    held_.keep_unplayed(written_ - played_frames(now) * kFrameBytes);
+    held_.keep_unplayed(written_ - played_frames(Clock::now()) * kFrameBytes);
     close_connection();
     lost_ = true;
     return true;
@@ -366,15 +374,29 @@ void PulseSink::pause() {
     anchor_time_ = now;
     corked_ = true;
     if (cork_loses_) {
-        // The stream runs on, empty: what was unplayed is written again at the restart.
+        // The stream runs on, empty: what it held is taken back, and written again at the
+        // restart from where the server stopped reading, as all it read goes on to be heard.
         release_drain();
+        flushed_ = false;
+        await(pa_stream_flush(stream_, on_flushed, this), flushed_, now + kFlushTimeout);
+        timed_ = false;
+        await(pa_stream_update_timing_info(stream_, on_timed, this), timed_,
+              Clock::now() + kFlushTimeout);
+        const pa_timing_info* timing = timed_ ? pa_stream_get_timing_info(stream_) : nullptr;
+        if (timing && !timing->read_index_corrupt && timing->read_index >= 0 &&
+            static_cast<uint64_t>(timing->read_index) <= written_) {
+            anchor_played_ = static_cast<uint64_t>(timing->read_index);
+        }
         held_.keep_unplayed(written_ - anchor_played_);
-        forget(pa_stream_flush(stream_, nullptr, nullptr));
         anchor_played_ = written_;
     } else {
         forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     }
     serve(0);
+}
+
+void PulseSink::on_timed(pa_stream*, int, void* self) {
+    static_cast<PulseSink*>(self)->timed_ = true;
 }
 
 void PulseSink::resume() {
@@ -412,7 +434,9 @@ void PulseSink::flush() {
     }
     held_.forget_unplayed();
     flushed_ = false;
-    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    if (!cork_loses_) {
+        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    }
     await(pa_stream_flush(stream_, on_flushed, this), flushed_, Clock::now() + kFlushTimeout);
     if (flushed_) {
         release_stream();

@@ -65,8 +65,8 @@ class PulseSink final : public Sink {
 
   private:
     // Serves the connection once: waits for its events, wake() or `timeout_us` (-1: no
-    // limit), and handles what came.
-    void serve(int timeout_us);
+    // limit), and handles what came. True if anything came.
+    bool serve(int timeout_us);
     // Serves the connection until `done` is set by `op`'s reply, the deadline passes or the
     // connection is lost; then lets `op` go (cancelled if it has not finished).
     void await(pa_operation* op, const bool& done, Clock::time_point deadline);
@@ -93,6 +93,7 @@ class PulseSink final : public Sink {
     static void on_write(pa_stream*, size_t requested, void* self);
     static void on_drained(pa_stream*, int success, void* self);
     static void on_flushed(pa_stream*, int success, void* self);
+    static void on_timed(pa_stream*, int success, void* self);
     static void on_server_info(pa_context*, const pa_server_info* info, void* self);
 
     Waker& waker_;
@@ -105,10 +106,13 @@ class PulseSink final : public Sink {
     pa_operation* drain_ = nullptr;
     int drained_ = -1; // -1 while a drain is on its way, else its result
     bool flushed_ = false;
+    bool timed_ = false;
     bool corked_ = false;
     // PipeWire's Pulse server (0.3) lets go of what a corked stream held: uncorked, it goes
-    // on past it. There pause() flushes the stream instead of corking it, and what was
-    // unplayed is written again when playing goes on.
+    // on past it, and a stream corked even after a flush may play a block from before the
+    // flush as it is uncorked. There pause() flushes the stream instead of corking it, and
+    // flush() does not cork it first; what was unplayed is written again when playing goes
+    // on.
     bool cork_loses_ = false;
     bool server_known_ = false;
     bool lost_ = false;
