@@ -7,6 +7,7 @@
 #include "playlist/playlist.h"
 #include "qt/hand_over.h"
 #include "qt/look.h"
+#include "qt/platform_options.h"
 #include "qt/player.h"
 
 #include <QApplication>
@@ -64,6 +65,7 @@ std::vector<std::string> addableUris(const std::vector<std::string>& files) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    zt4::qt::setPlatformOptions();
     QApplication application(argc, argv);
     const std::vector<std::string> files = filesOf(argc, argv);
     QDBusConnection bus = sessionBus();

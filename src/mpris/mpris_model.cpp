@@ -10,7 +10,7 @@ namespace zt4 {
 
 namespace {
 
-const char* const kLoopStatus[3] = {"Playlist", "Track", "None"}; // by repeat option
+const char* const kLoopStatus[kRepeatOptions] = {"Playlist", "Track", "None"}; // by repeat option
 
 int CurrentSlot(const App& a) {
     if (const int marked = a.Top.markedSlot(); marked >= 0 && marked < a.TrackCount)
@@ -111,7 +111,7 @@ void MprisPrevious(App& a) {
 }
 
 void MprisSetLoopStatus(App& a, const std::string& status) {
-    for (int option = 0; option < 3; ++option) {
+    for (int option = 0; option < kRepeatOptions; ++option) {
         if (status == kLoopStatus[option] && a.Top.RepeatOption[option].Enabled) {
             a.Top.selectRepeatOption(option);
             RepeatOption_Click(a, option);
