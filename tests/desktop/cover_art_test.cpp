@@ -2,6 +2,7 @@
 // that keeps at most fifty files or 20 MiB, the ones used longest ago going first.
 #include "mpris/cover_art_cache.h"
 #include "mpris/track_tags.h"
+#include "temp_folder.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,14 +18,6 @@ namespace fs = std::filesystem;
 
 class CoverArt : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/zt4-covers-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir_ = name;
-        folder_ = dir_ + "/cache/zt4";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static id3::Picture Jpeg(const std::string& body) {
         return {"image/jpeg", 3, "\xff\xd8\xff" + body};
     }
@@ -43,7 +36,9 @@ class CoverArt : public ::testing::Test {
         return std::distance(fs::directory_iterator(folder_), fs::directory_iterator());
     }
 
-    std::string dir_, folder_;
+    TempFolder temp_;
+    const std::string dir_ = temp_.dir();
+    const std::string folder_ = temp_.path("cache/zt4");
 };
 
 TEST_F(CoverArt, EachPictureIsWrittenOnceUnderANameFromItsBytes) {

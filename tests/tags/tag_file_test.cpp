@@ -1,13 +1,11 @@
 // A file's tags: ID3v2 at its start, ID3v1 at its end for what the first lacks.
 #include "id3/tag_file.h"
 #include "tag_writer.h"
+#include "temp_folder.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -15,18 +13,11 @@ using namespace tag_writer;
 
 class TagFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/zt4-tags-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir_ = name;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        std::ofstream(dir_.path(name), std::ios::binary) << bytes;
+        return dir_.path(name);
     }
-    std::string dir_;
+    zt4::test::TempFolder dir_;
 };
 
 TEST_F(TagFile, Id3v2FirstThenId3v1ForWhatItLacks) {
@@ -49,10 +40,10 @@ TEST_F(TagFile, Id3v2FirstThenId3v1ForWhatItLacks) {
 }
 
 TEST_F(TagFile, WhatCannotBeReadHasNoTags) {
-    EXPECT_EQ(id3::ReadTagsOfFile(dir_ + "/missing.mp3", true).title, "");
-    EXPECT_EQ(id3::ReadTagsOfFile(dir_, true).title, "");
-    ASSERT_EQ(mkfifo((dir_ + "/pipe.mp3").c_str(), 0600), 0);
-    EXPECT_EQ(id3::ReadTagsOfFile(dir_ + "/pipe.mp3", true).title, "") << "and without waiting";
+    EXPECT_EQ(id3::ReadTagsOfFile(dir_.path("missing.mp3"), true).title, "");
+    EXPECT_EQ(id3::ReadTagsOfFile(dir_.dir(), true).title, "");
+    ASSERT_EQ(mkfifo(dir_.path("pipe.mp3").c_str(), 0600), 0);
+    EXPECT_EQ(id3::ReadTagsOfFile(dir_.path("pipe.mp3"), true).title, "") << "and without waiting";
     // A header that announces far more than the file holds: the frames there are read.
     std::string cut = Tag(4, TextFrame(4, "TIT2", 3, "Cut"));
     cut.replace(6, 4, SyncSafe(200u << 20));
