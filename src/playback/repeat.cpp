@@ -51,6 +51,7 @@ void RepeatPlay(App& a) {
 void EndOfList(App& a) {
     TopForm& Top = a.Top;
     a.lib.vbmp3_close();
+    a.Played.clear();
     Top.Label1.Caption = "終了！";
     ClearMark(a, a.CurrentTrack - 1);
     Top.MusicBackTimer.Enabled = false;
@@ -93,6 +94,8 @@ void RepeatAll(App& a) {
 void PlaybackCallback_Steps(App& a, int32_t code) {
     if (code != VBMP3_EVENT_END)
         return;
+    // The library reports the end once the last sound has been heard.
+    a.Played.hold(a.Now);
     a.CurrentTrack += 1;
     if (a.CurrentTrack < a.TrackCount) {
         if (Selected(a.Top, kRepeatOne)) {

@@ -25,6 +25,8 @@ class Driver {
     void run(std::function<void()> command);
     // Runs the due timer ticks and the library's events.
     void pump();
+    // The clock's reading now (milliseconds).
+    int64_t now() const { return clock_(); }
     // False while a handler runs (also while it waits on a modal box).
     bool idle() const { return !dispatcher_.running(); }
     // Called after every handler and before every modal window, before the timer is

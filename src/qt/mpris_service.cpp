@@ -29,7 +29,7 @@ QVariantMap metadata(const MprisTrack& t) {
     if (t.slot < 0)
         return m;
     m["mpris:trackid"] =
-        QVariant::fromValue(QDBusObjectPath("/org/zt4/track/" + QString::number(t.slot + 1)));
+        QVariant::fromValue(QDBusObjectPath(QString::fromStdString(MprisTrackId(t))));
     m["xesam:url"] = QString::fromStdString(FileUri(t.path));
     // A name that is not UTF-8 shows with U+FFFD for its stray bytes; the URL keeps them.
     m["xesam:title"] = QString::fromStdString(t.title);
@@ -82,7 +82,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
 
   public Q_SLOTS:
     void Raise() { service_->raise(); }
-    void Quit() { service_->later(exit_Click); }
+    void Quit() { service_->quitLater(); }
 
   private:
     MprisService* service_;
@@ -114,15 +114,17 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     QString playbackStatus() const { return QString::fromStdString(state().playbackStatus); }
     QString loopStatus() const { return QString::fromStdString(state().loopStatus); }
     void setLoopStatus(const QString& status) {
-        service_->later([status = status.toStdString()](App& a) { MprisSetLoopStatus(a, status); });
+        service_->setLater(MprisService::kLoopStatus, [status = status.toStdString()](App& a) {
+            MprisSetLoopStatus(a, status);
+        });
     }
     double one() const { return 1.0; }
     QVariantMap metadataNow() const { return metadata(state().track); }
     double volume() const { return state().volume; }
     void setVolume(double volume) {
-        service_->later([volume](App& a) { MprisSetVolume(a, volume); });
+        service_->setLater(MprisService::kVolume, [volume](App& a) { MprisSetVolume(a, volume); });
     }
-    qlonglong position() const { return MprisPositionUs(service_->app()); }
+    qlonglong position() const { return service_->position(); }
     bool canGoNext() const { return state().canGoNext; }
     bool canGoPrevious() const { return state().canGoPrevious; }
     bool canPlay() const { return state().canPlay; }
@@ -170,12 +172,16 @@ bool MprisService::publish(QDBusConnection bus) {
     bus_ = bus;
     busName_ = name;
     sent_ = playerProperties(app_);
+    sentTrack_ = MprisRead(app_).track;
     return true;
 }
 
 void MprisService::changed() {
     if (busName_.isEmpty())
         return;
+    const MprisTrack track = MprisRead(app_).track;
+    const bool restarted = MprisRestarted(sentTrack_, track);
+    sentTrack_ = track;
     const QVariantMap now = playerProperties(app_);
     QVariantMap differ;
     for (auto it = now.begin(); it != now.end(); ++it) {
@@ -189,13 +195,48 @@ void MprisService::changed() {
                                                      "PropertiesChanged");
     signal << QString(kPlayerInterface) << differ << QStringList();
     bus_.send(signal);
+    // After the new track id, so that a client that reads the position on Seeked reads it
+    // for the new one; the track started again from its beginning.
+    if (restarted) {
+        QDBusMessage seeked = QDBusMessage::createSignal(kObjectPath, kPlayerInterface, "Seeked");
+        seeked << qlonglong(0);
+        bus_.send(seeked);
+    }
+}
+
+qlonglong MprisService::position() const {
+    return MprisPositionUs(app_, driver_.now());
 }
 
 void MprisService::later(std::function<void(App&)> command) {
+    if (waiting_ >= kMaxWaiting)
+        return;
+    ++waiting_;
+    post([this, command = std::move(command)] {
+        --waiting_;
+        command(app_);
+    });
+}
+
+void MprisService::setLater(Setting setting, std::function<void(App&)> command) {
+    const bool waits = bool(settings_[setting]);
+    settings_[setting] = std::move(command);
+    if (waits)
+        return;
+    post([this, setting] {
+        const std::function<void(App&)> newest = std::move(settings_[setting]);
+        settings_[setting] = nullptr;
+        newest(app_);
+    });
+}
+
+void MprisService::quitLater() {
+    post([this] { exit_Click(app_); });
+}
+
+void MprisService::post(std::function<void()> command) {
     QMetaObject::invokeMethod(
-        this,
-        [this, command = std::move(command)] { driver_.run([this, command] { command(app_); }); },
-        Qt::QueuedConnection);
+        this, [this, command = std::move(command)] { driver_.run(command); }, Qt::QueuedConnection);
 }
 
 void MprisService::openUri(const QString& uri) {

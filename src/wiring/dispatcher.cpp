@@ -64,6 +64,7 @@ bool Dispatcher::runOneWaiting(bool commands) {
 void Dispatcher::runNow(const std::function<void()>& handler) {
     if (app_.Ended)
         return;
+    app_.Now = clock_();
     ++running_;
     handler();
     --running_;
