@@ -3,6 +3,7 @@
 #include "mpris/mpris_model.h"
 #include "playlist/file_uri.h"
 #include "playlist/playlist.h"
+#include "qt/hand_over_adaptor.h"
 #include "wiring/handlers.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCall>
 #include <QStringList>
 
 #include <iostream>
@@ -23,6 +23,8 @@ const char* const kWellKnownName = "org.mpris.MediaPlayer2.zt4";
 const char* const kObjectPath = "/org/mpris/MediaPlayer2";
 const char* const kRootInterface = "org.mpris.MediaPlayer2";
 const char* const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+// How long a second zt4 waits for the running one before it starts a player of its own.
+constexpr int kHandOverWaitMs = 3000;
 
 QVariantMap metadata(const MprisTrack& t) {
     QVariantMap m;
@@ -253,25 +255,21 @@ bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& pa
     const auto call = [](const char* interface, const char* method) {
         return QDBusMessage::createMethodCall(kWellKnownName, kObjectPath, interface, method);
     };
-    // All sent before any answer is awaited, so that the player takes them as one batch
-    // where it can.
-    std::vector<QDBusPendingCall> pending;
+    QStringList uris;
     for (const std::string& path : paths) {
         if (CheckAddable(path, skipped))
-            pending.push_back(bus.asyncCall(call(kPlayerInterface, "OpenUri")
-                                            << QString::fromStdString(FileUri(path))));
+            uris << QString::fromStdString(FileUri(path));
     }
-    bool reached = false;
-    for (QDBusPendingCall& p : pending) {
-        p.waitForFinished();
-        if (p.isError())
-            skipped << "zt4: the running player did not answer: "
-                    << p.error().message().toStdString() << '\n';
-        else
-            reached = true;
+    // A player that is alive answers at once, also while a message box is open.
+    const QDBusMessage handed =
+        bus.call(call(kHandOverInterface, "OpenUris") << uris, QDBus::Block, kHandOverWaitMs);
+    if (handed.type() != QDBusMessage::ReplyMessage) {
+        skipped << "zt4: the running player did not answer within " << kHandOverWaitMs / 1000
+                << " s (" << handed.errorName().toStdString() << "); starting a new one\n";
+        return false;
     }
-    const QDBusMessage raised = bus.call(call(kRootInterface, "Raise"));
-    return reached || raised.type() == QDBusMessage::ReplyMessage;
+    bus.call(call(kRootInterface, "Raise"), QDBus::Block, kHandOverWaitMs);
+    return true;
 }
 
 } // namespace zt4::qt

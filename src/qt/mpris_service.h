@@ -81,9 +81,10 @@ class MprisService : public QObject {
     std::function<void(App&)> settings_[2]; // by Setting: the newest one waiting, if any
 };
 
-// Hands files to a zt4 already on the session bus: each existing MP3 file by OpenUri (the
-// others named on `skipped`), then raises its window. False when no player holds the name
-// or none of the calls got through, so that this process starts a player itself.
+// Hands files to a zt4 already on the session bus: the existing MP3 files in one OpenUris
+// call (the others named on `skipped`), then raises its window. False when no player holds
+// the name, or it does not answer within 3 s (said on `skipped`), so that this process
+// starts a player itself.
 bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& paths,
                          std::ostream& skipped);
 

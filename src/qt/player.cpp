@@ -1,5 +1,6 @@
 #include "qt/player.h"
 
+#include "qt/hand_over_adaptor.h"
 #include "wiring/handlers.h"
 
 #include <QGuiApplication>
@@ -35,6 +36,8 @@ bool Player::publish(QDBusConnection bus) {
                                                                addFilesLater(std::move(paths));
                                                            },
                                                            [this] { raise(); }});
+    new HandOverAdaptor(
+        service.get(), [this](std::vector<std::string> paths) { addFilesLater(std::move(paths)); });
     if (!service->publish(bus))
         return false;
     mpris = std::move(service);
