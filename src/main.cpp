@@ -2,6 +2,10 @@
 // the zt4 already running in the session and exits; `zt4 --help` tells the options.
 
 #include "app/command_line.h"
+#include "decoder/vbmp3_binding.h"
+#include "playlist/file_uri.h"
+#include "playlist/playlist.h"
+#include "qt/hand_over.h"
 #include "qt/look.h"
 #include "qt/player.h"
 
@@ -44,6 +48,17 @@ QDBusConnection sessionBus() {
     return QDBusConnection::sessionBus();
 }
 
+// The URIs of the files a running player would take; the others are named on standard
+// error.
+std::vector<std::string> addableUris(const std::vector<std::string>& files) {
+    std::vector<std::string> uris;
+    for (const std::string& path : files) {
+        if (zt4::CheckAddable(path, std::cerr))
+            uris.push_back(zt4::FileUri(path));
+    }
+    return uris;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -72,7 +87,8 @@ int main(int argc, char* argv[]) {
     QApplication application(toolkitArgc, toolkitArgv.data());
     const std::vector<std::string> files = absolute(line.files);
     QDBusConnection bus = sessionBus();
-    if (!files.empty() && zt4::qt::HandToRunningPlayer(bus, files, std::cerr))
+    if (!files.empty() && zt4::qt::PlayerOnBus(bus) &&
+        zt4::qt::HandToRunningPlayer(bus, addableUris(files), std::cerr))
         return 0;
     // The dialogs Qt draws (open file, message box) speak Japanese like the rest.
     QTranslator qtbase;
@@ -83,14 +99,15 @@ int main(int argc, char* argv[]) {
     // an idle player 30 s later; this small window redraws cheaply without the cache.
     QPixmapCache::setCacheLimit(0);
 
-    zt4::qt::Player player("libvbmp3.so", [] {
+    zt4::Vbmp3Binding library("libvbmp3.so");
+    zt4::qt::Player player(library, [] {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     });
     player.start();
-    if (player.app.Ended)
+    if (player.driver.ended())
         return 0;
     player.publish(bus);
-    player.addFilesLater(files);
+    player.files.addPaths(files);
     return QApplication::exec();
 }

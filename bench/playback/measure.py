@@ -1,9 +1,6 @@
 #!/usr/bin/python3
 """The measuring parts of bench/playback/run.sh.
 
-    measure.py record OUT.wav OUT.stamps   records the null sink's monitor until SIGTERM;
-                                           OUT.stamps pairs the CLOCK_MONOTONIC time of
-                                           every read with the frames read so far
     measure.py click NAME                  clicks the widget (AT-SPI, XTest) and prints the
                                            CLOCK_MONOTONIC time of the click
     measure.py where NAME                  prints the widget's centre relative to its window
@@ -14,16 +11,16 @@
                                            any silence count as gaps of 0)
     measure.py cpu PID...                  CPU time of the processes' threads, in seconds
 
-How the click and the sound are put on one clock: the recorder reads raw frames from parec
-in small fragments (--latency-msec=5) and notes, for each read, CLOCK_MONOTONIC and the
-frames received so far. Frame n cannot reach us before the sink has mixed it, so
-t0 = min over reads (time - frames / rate) is when frame 0 was mixed plus the smallest
-delivery delay seen, and frame n was mixed at about t0 + n / rate. The click time is taken
-right before XTest's button press and release go out in one flush, on the same clock, so
-a figure is the time from the click until the null sink mixes the first sound. Uncertainty:
-reads arrive every 5 ms with a steady offset (under 1 ms of jitter), and the sink mixes up
-to one of its blocks (5 ms with this recorder connected) ahead of its clock; figures are
-good to about 5 ms. A real device adds its own output latency on top.
+How the click and the sound are put on one clock: the recorder that run.sh starts
+(zt4test.recorder) reads raw frames from parec in small fragments (--latency-msec=5) and
+notes, for each read, CLOCK_MONOTONIC and the frames received so far. Frame n cannot reach
+us before the sink has mixed it, so t0 = min over reads (time - frames / rate) is when frame
+0 was mixed plus the smallest delivery delay seen, and frame n was mixed at about
+t0 + n / rate. The click time is taken right before XTest's button press and release go
+out in one flush, on the same clock, so a figure is the time from the click until the null
+sink mixes the first sound. Uncertainty: reads arrive every 5 ms with a steady offset (under
+1 ms of jitter), and the sink mixes up to one of its blocks (5 ms with this recorder
+connected) ahead of its clock; figures are good to about 5 ms. A real device adds its own output latency on top.
 """
 import ctypes
 import os
@@ -32,15 +29,14 @@ import subprocess
 import sys
 import time
 
-here = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
-import sound  # noqa: E402
-
-RATE = 44100
+from zt4test import plays, wav
+from zt4test.recorder import clock
+from zt4test.samples import SILENCE
+from zt4test.wav import RATE
 
 
 def click(name):
-    import ui
+    from zt4test import ui  # pyatspi: Debian's python only
     box = ui.widget(name).queryComponent().getExtents(ui.pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
                     str(box.y + box.height // 2)], check=True)
@@ -59,18 +55,18 @@ def click(name):
 
 
 def where(name):
-    import ui
+    from zt4test import ui  # pyatspi: Debian's python only
     box = ui.widget(name).queryComponent().getExtents(ui.pyatspi.DESKTOP_COORDS)
     frame = ui.main_window().queryComponent().getExtents(ui.pyatspi.DESKTOP_COORDS)
     print(box.x + box.width // 2 - frame.x, box.y + box.height // 2 - frame.y)
 
 
 def latency(wav_path, stamps_path, clicks):
-    t0 = sound.clock(stamps_path)
-    _, x = sound.read_wav(wav_path)
+    t0 = clock(stamps_path)
+    x, _ = wav.read(wav_path)
     for t in clicks:
         n = max(0, int((float(t) - t0) * RATE))
-        while n < len(x) and abs(x[n]) < sound.SILENCE:
+        while n < len(x) and abs(x[n]) < SILENCE:
             n += 1
         if n == len(x):
             print("no sound")
@@ -80,10 +76,10 @@ def latency(wav_path, stamps_path, clicks):
 
 def gaps(wav_path, refs):
     """Silences between plays and the sounding length of each play, to the sample."""
-    refs = [sound.Reference(p) for p in refs]
+    refs = [plays.Reference(p) for p in refs]
     one = refs[0].seconds
-    _, x = sound.read_wav(wav_path)
-    loud = [i for i in range(len(x)) if abs(x[i]) >= sound.SILENCE]
+    x, _ = wav.read(wav_path)
+    loud = [i for i in range(len(x)) if abs(x[i]) >= SILENCE]
     if not loud:
         print("no sound")
         return
@@ -140,9 +136,7 @@ def cpu(*pids):
 
 def main(argv):
     command, args = argv[0], argv[1:]
-    if command == "record":
-        sound.record(*args)
-    elif command == "click":
+    if command == "click":
         click(args[0])
     elif command == "where":
         where(args[0])

@@ -12,7 +12,7 @@
 #   - the time from a click on 再生 to the first sound in the sink (zt4 only: the peers are
 #     not driven by clicks here)
 # Clicks and the click time: measure.py (XTest); how the sound is put on the same clock: its
-# header. The player is driven through AT-SPI (tests/e2e/ui.py) for the sound figures and,
+# header. The player is driven through AT-SPI (zt4test.ui) for the sound figures and,
 # for the CPU figure, started again without the accessibility bridge and clicked at the same
 # places. The peers run without the session bus and without GTK's accessibility bridge too;
 # their repeat-one mode is set in a fresh configuration folder of their own.
@@ -21,7 +21,7 @@
 . "$(dirname "$0")/../../tests/support/common.sh"
 usage BUILD_DIR "$@"
 bin=$(realpath "$1")/bin
-ui() { /usr/bin/python3 "$root/tests/e2e/ui.py" "$@"; }
+ui() { /usr/bin/python3 -m zt4test.ui "$@"; }
 measure() { /usr/bin/python3 "$here/measure.py" "$@"; }
 SECONDS_MEASURED=${SECONDS_MEASURED:-30}
 ROUNDS=${ROUNDS:-2}
@@ -55,8 +55,8 @@ pulse_start "$tmp/pulse"
 mkdir -p "$tmp/work"
 
 start_recording() {
-    # Not through measure(): the PID must be python's own, for the SIGTERM that ends it.
-    /usr/bin/python3 "$here/measure.py" record "$tmp/$1.wav" "$tmp/$1.stamps" &
+    # The PID must be the recorder's own, for the SIGTERM that ends it.
+    python3 -m zt4test.recorder "$tmp/$1.wav" "$tmp/$1.stamps" &
     recorder=$!
     local i
     for i in $(seq 200); do

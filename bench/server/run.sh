@@ -102,7 +102,7 @@ for server in pulseaudio pipewire; do
     PULSE_KEEPALIVE_PID=$!
     sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth 30 sine 300:1900 gain -6
     lame --quiet --noreplaygain -b 128 "$tmp/sweep.wav" "$tmp/sweep.mp3"
-    python3 "$root/tests/sound/contract.py" record "$tmp/lat.wav" "$tmp/lat.stamps" &
+    python3 -m zt4test.recorder "$tmp/lat.wav" "$tmp/lat.stamps" &
     recorder=$! && pids+=("$recorder")
     for _ in $(seq 100); do [ -s "$tmp/lat.stamps" ] && break || sleep 0.05; done
     sleep 0.5

@@ -2,10 +2,10 @@
 // Everything the commands work on: the main window's model, the program-wide variables,
 // the decoder library and the toolkit services.
 
+#include "core/dialogs.h"
 #include "core/played_time.h"
 #include "decoder/vbmp3_binding.h"
 #include "form/top_form.h"
-#include "form/ui_services.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +13,8 @@
 namespace zt4 {
 
 struct App {
-    App(Vbmp3Binding& library, UiServices& services) : lib(library), ui(services) {}
+    App(Vbmp3Binding& library, UiServices& services, ModalBracket& modal)
+        : lib(library), ui(services, modal) {}
 
     TopForm Top;
 
@@ -44,7 +45,7 @@ struct App {
     uint32_t PlaysStarted = 0;
 
     Vbmp3Binding& lib;
-    UiServices& ui;
+    Dialogs ui;
     bool Ended = false; // set by the shut-down; no handler runs afterwards
 };
 

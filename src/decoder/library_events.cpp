@@ -16,11 +16,13 @@ void LibraryEvents::post(uint64_t generation, int32_t code) {
         wake_();
 }
 
-std::vector<LibraryEvent> LibraryEvents::take() {
+std::optional<LibraryEvent> LibraryEvents::takeOne() {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<LibraryEvent> taken;
-    taken.swap(events_);
-    return taken;
+    if (events_.empty())
+        return std::nullopt;
+    const LibraryEvent oldest = events_.front();
+    events_.pop_front();
+    return oldest;
 }
 
 } // namespace zt4

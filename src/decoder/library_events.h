@@ -4,9 +4,10 @@
 // drop the end of a file it has since replaced or closed.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
-#include <vector>
+#include <optional>
 
 namespace zt4 {
 
@@ -23,12 +24,12 @@ class LibraryEvents {
     void setWake(std::function<void()> wake);
 
     void post(uint64_t generation, int32_t code); // any thread
-    std::vector<LibraryEvent> take();             // UI thread
+    std::optional<LibraryEvent> takeOne();        // UI thread: the oldest, if any
 
   private:
     std::mutex mutex_;
     std::function<void()> wake_;
-    std::vector<LibraryEvent> events_;
+    std::deque<LibraryEvent> events_;
 };
 
 } // namespace zt4

@@ -162,9 +162,12 @@ TopForm::TopForm() {
 }
 
 std::string TopForm::accessibleName(const Control& c) const {
-    if (&c < &SakujoCheck.front() || &c > &SakujoCheck.back())
+    // Compared for equality only: ordering pointers into different objects means nothing.
+    std::size_t row = 0;
+    while (row < SakujoCheck.size() && &c != &SakujoCheck[row])
+        ++row;
+    if (row == SakujoCheck.size())
         return c.AccessibleName;
-    const auto row = static_cast<std::size_t>(&c - &SakujoCheck.front());
     const std::string number = std::to_string(row + 1);
     // The row's caption is "★n★" + the file name; the reader gets the name alone.
     const std::string& caption = mpath[row].Caption;
@@ -172,6 +175,26 @@ std::string TopForm::accessibleName(const Control& c) const {
     if (caption.compare(0, prefix.size(), prefix) != 0 || caption.size() == prefix.size())
         return number + " 曲目を削除に選ぶ";
     return number + " 曲目 " + caption.substr(prefix.size()) + " を削除に選ぶ";
+}
+
+void TopForm::showMark(int slot) {
+    for (int i = 0; i < kRows; ++i)
+        Startm[i].Caption = i == slot ? "●" : "";
+    markedSlot_ = slot >= 0 && slot < kRows ? slot : -1;
+}
+
+void TopForm::clearMark(int slot) {
+    if (slot < 0 || slot >= kRows)
+        return;
+    Startm[slot].Caption = "";
+    if (markedSlot_ == slot)
+        markedSlot_ = -1;
+}
+
+void TopForm::clearEveryMark() {
+    for (Control& mark : Startm)
+        mark.Caption = "";
+    markedSlot_ = -1;
 }
 
 int TopForm::selectedRepeatOption() const {

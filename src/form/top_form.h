@@ -88,9 +88,21 @@ struct TopForm {
     int selectedRepeatOption() const;
     // Selects one repeat option and clears the two others, as the option group does.
     void selectRepeatOption(int index);
+    // The play mark "●" beside a slot, on one slot at most: showing it on a slot takes it
+    // off any other.
+    void showMark(int slot);
+    void clearMark(int slot);
+    // Also in the moment between a track's end and the tick that acts on it, when the mark
+    // still stands on the slot that ended and CurrentTrack already names the next one.
+    void clearEveryMark();
+    // The slot that carries the play mark, or -1 when none does.
+    int markedSlot() const { return markedSlot_; }
     // What a screen reader names a control: its AccessibleName; for a delete mark, the row
     // it marks, with the row's file name while the row holds a track.
     std::string accessibleName(const Control& c) const;
+
+  private:
+    int markedSlot_ = -1;
 };
 
 template <typename F> void TopForm::forEachControl(F&& f) {

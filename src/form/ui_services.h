@@ -1,11 +1,11 @@
 #pragma once
 // What the commands need from the toolkit beyond the form model: modal boxes, the
 // open-file dialog, the help windows and the end of the program. The Qt view implements
-// it; tests answer it.
+// it; tests answer it. The commands open the modal windows through Dialogs, which lets the
+// dispatcher bracket them.
 
 #include "form/control.h"
 
-#include <functional>
 #include <string>
 
 namespace zt4 {
@@ -15,14 +15,10 @@ class UiServices {
     virtual ~UiServices() = default;
 
     // A modal message box: the text, an OK button only, no icon, the caption "ZT4".
-    void MsgBox(const std::string& text) {
-        aroundModal([&] { showMessage(text); });
-    }
+    virtual void showMessage(const std::string& text) = 0;
     // The modal open-file dialog with dialog.Filter ("description|pattern"); sets
     // dialog.FileName to the chosen path, or leaves it as it is when the user cancels.
-    void ShowOpen(CommonDialog& dialog) {
-        aroundModal([&] { showOpenDialog(dialog); });
-    }
+    virtual void showOpenDialog(CommonDialog& dialog) = 0;
     // The FAQ window: created on first use, given `text`, scrolled to the top, shown
     // modeless without an owner and brought to the front.
     virtual void ShowFaq(const std::string& text) = 0;
@@ -30,15 +26,6 @@ class UiServices {
     virtual void ShowAbout() = 0;
     // Closes every window of the program and ends it; no handler runs afterwards.
     virtual void EndProgram() = 0;
-
-    // Runs each modal window's `show`: the dispatcher brings the view up to date first and
-    // lets the player go on while the window is open.
-    std::function<void(const std::function<void()>& show)> aroundModal =
-        [](const std::function<void()>& show) { show(); };
-
-  protected:
-    virtual void showMessage(const std::string& text) = 0;
-    virtual void showOpenDialog(CommonDialog& dialog) = 0;
 };
 
 } // namespace zt4

@@ -1,5 +1,6 @@
 #include "mpris/mpris_model.h"
 
+#include "playlist/file_uri.h"
 #include "wiring/handlers.h"
 
 #include <algorithm>
@@ -12,10 +13,8 @@ namespace {
 const char* const kLoopStatus[3] = {"Playlist", "Track", "None"}; // by repeat option
 
 int CurrentSlot(const App& a) {
-    for (int i = 0; i < a.TrackCount && i < kRows; ++i) {
-        if (!a.Top.Startm[i].Caption.empty())
-            return i;
-    }
+    if (const int marked = a.Top.markedSlot(); marked >= 0 && marked < a.TrackCount)
+        return marked;
     return a.CurrentTrack >= 0 && a.CurrentTrack < a.TrackCount ? a.CurrentTrack : -1;
 }
 
@@ -27,6 +26,7 @@ MprisTrack ReadTrack(const App& a) {
     t.play = a.PlaysStarted;
     t.begun = a.Played.begun();
     t.path = a.Top.TrackPath[t.slot];
+    t.url = FileUri(t.path);
     t.title = FileNamePart(t.path);
     if (t.path == a.OpenedPath) {
         const vbmp3_fileinfo& info = a.OpenedInfo;
@@ -63,6 +63,10 @@ MprisState MprisRead(const App& a) {
     s.canPause = Top.MusicPause.Enabled;
     s.track = ReadTrack(a);
     return s;
+}
+
+std::string MprisIdentity(const App& a) {
+    return a.Top.Caption;
 }
 
 std::string MprisTrackId(const MprisTrack& t) {

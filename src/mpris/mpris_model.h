@@ -18,12 +18,13 @@ struct MprisTrack {
     uint32_t play = 0;  // the playbacks started before this one, or before now when stopped
     bool begun = false; // it has played since it was opened (playing, paused or ended)
     std::string path;
+    std::string url;      // the path as a file URI
     std::string title;    // the tag's title, else the file name
     std::string artist;   // the tag's artist, "" when none
     int64_t lengthUs = 0; // the library's length; 0 when the file has not been opened
     bool operator==(const MprisTrack& o) const {
         return slot == o.slot && play == o.play && begun == o.begun && path == o.path &&
-               title == o.title && artist == o.artist && lengthUs == o.lengthUs;
+               url == o.url && title == o.title && artist == o.artist && lengthUs == o.lengthUs;
     }
     bool operator!=(const MprisTrack& o) const { return !(*this == o); }
 };
@@ -39,6 +40,8 @@ struct MprisState {
 };
 
 MprisState MprisRead(const App& a);
+// The player's name as the desktop shows it.
+std::string MprisIdentity(const App& a);
 // The track's object path, new for every playback (the same file again too).
 std::string MprisTrackId(const MprisTrack& t);
 // How long the current track has actually played at the clock's `now`, in microseconds.

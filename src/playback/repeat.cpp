@@ -53,7 +53,7 @@ void EndOfList(App& a) {
     a.lib.vbmp3_close();
     a.Played.clear();
     Top.Label1.Caption = "終了！";
-    ClearMark(a, a.CurrentTrack - 1);
+    a.Top.clearMark(a.CurrentTrack - 1);
     Top.MusicBackTimer.Enabled = false;
     Top.MusicStart.Enabled = true;
     Top.PlayState = kFinished;
@@ -79,8 +79,8 @@ void RepeatAll(App& a) {
     Top.MusicBackTimer.Enabled = true;
     Top.BackTicks = 0;
     ShowClockZero(a);
-    ClearMark(a, a.CurrentTrack - 1);
-    ShowMark(a, 0);
+    a.Top.clearMark(a.CurrentTrack - 1);
+    a.Top.showMark(0);
     a.CurrentTrack = 0;
     if (!OpenSlot(a, 0)) {
         RepeatFailed(a);
@@ -118,7 +118,7 @@ void Timer1_Timer(App& a) {
     if (a.NextTrackPending == 1) {
         ShowClockZero(a);
         ResetClock(a, 0);
-        ClearMark(a, a.CurrentTrack - 1);
+        a.Top.clearMark(a.CurrentTrack - 1);
         // The tick retries a slot that fails to open; the message is shown once for it.
         const int16_t slot = a.CurrentTrack;
         if (!OpenSlot(a, slot, a.Timer1FailedSlot != slot)) {
@@ -126,7 +126,7 @@ void Timer1_Timer(App& a) {
             return;
         }
         a.Timer1FailedSlot = -1;
-        ShowMark(a, a.CurrentTrack);
+        a.Top.showMark(a.CurrentTrack);
         StartPlayback(a);
         Top.MusicBackTimer.Enabled = true;
         Top.BackTicks = 0;

@@ -28,9 +28,9 @@ void PlayPrevious(App& a) {
     TopForm& Top = a.Top;
     if (a.CurrentTrack < 1 || a.CurrentTrack > a.TrackCount - 1)
         return;
-    ClearMark(a, a.CurrentTrack);
+    a.Top.clearMark(a.CurrentTrack);
     a.CurrentTrack -= 1;
-    ShowMark(a, a.CurrentTrack);
+    a.Top.showMark(a.CurrentTrack);
     Top.Label1.Caption = "再生中";
     if (!OpenSlot(a, a.CurrentTrack))
         return;
@@ -66,7 +66,7 @@ void MusicBack_Click(App& a) {
 void MusicFoward_Click(App& a) {
     if (a.CurrentTrack >= a.TrackCount - 1)
         return;
-    ClearMark(a, a.CurrentTrack);
+    a.Top.clearMark(a.CurrentTrack);
     a.CurrentTrack += 1;
     StartCurrentAfresh(a);
 }

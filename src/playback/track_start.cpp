@@ -36,24 +36,9 @@ void StartCurrentAfresh(App& a) {
     if (!OpenSlot(a, a.CurrentTrack))
         return;
     StartPlayback(a);
-    ShowMark(a, a.CurrentTrack);
+    a.Top.showMark(a.CurrentTrack);
     Top.PlayState = kPlaying;
     Top.Label1.Caption = "再生中";
-}
-
-void ShowMark(App& a, int slot) {
-    for (int i = 0; i < kRows; ++i)
-        a.Top.Startm[i].Caption = i == slot ? "●" : "";
-}
-
-void ClearMark(App& a, int slot) {
-    if (slot >= 0 && slot < kRows)
-        a.Top.Startm[slot].Caption = "";
-}
-
-void ClearEveryMark(App& a) {
-    for (Control& mark : a.Top.Startm)
-        mark.Caption = "";
 }
 
 void ShowClockZero(App& a) {

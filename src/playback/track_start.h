@@ -17,14 +17,6 @@ void StartPlayback(App& a);
 // "再生中". A failed open stops there, with the timers already on.
 void StartCurrentAfresh(App& a);
 
-// The play mark: "●" on one slot; showing it on a slot takes it off any other.
-void ShowMark(App& a, int slot);
-void ClearMark(App& a, int slot);
-// Takes the mark off whichever slot carries it. Between the end of a track and the tick
-// that acts on it the mark still stands on the slot that ended while CurrentTrack already
-// names the next one; Stop and reset must leave no mark in that moment either.
-void ClearEveryMark(App& a);
-
 // The three clock labels show 0.
 void ShowClockZero(App& a);
 // The clock counters start again; the units start at -1 where the first Timer1 tick is

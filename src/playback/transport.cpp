@@ -49,7 +49,7 @@ bool ChooseSlot(App& a) {
         Top.Text1.Caption = "";
         return false;
     }
-    ClearMark(a, a.CurrentTrack);
+    a.Top.clearMark(a.CurrentTrack);
     a.CurrentTrack = static_cast<int16_t>(n - 1);
     return true;
 }
@@ -87,7 +87,7 @@ void MusicStop_Click(App& a) {
     Top.Timer1.Enabled = false;
     Top.MusicBackTimer.Enabled = false;
     ShowClockZero(a);
-    ClearEveryMark(a);
+    a.Top.clearEveryMark();
     Top.Label1.Caption = "停止しました";
     a.lib.vbmp3_close();
     a.Played.clear();

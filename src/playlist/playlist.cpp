@@ -87,6 +87,19 @@ void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped) {
     }
 }
 
+bool FileBatch::join(const std::vector<std::string>& paths) {
+    paths_.insert(paths_.end(), paths.begin(), paths.end());
+    if (waiting_ || paths_.empty())
+        return false;
+    waiting_ = true;
+    return true;
+}
+
+void FileBatch::add(App& a, std::ostream& skipped) {
+    AddFiles(a, paths_, skipped);
+    waiting_ = false;
+}
+
 void FileReset_Click(App& a) {
     TopForm& Top = a.Top;
     Top.Timer1.Enabled = false;
@@ -101,7 +114,7 @@ void FileReset_Click(App& a) {
     Top.PlayState = kIdle;
     ResetClock(a, 0);
     Top.BackTicks = 0;
-    ClearEveryMark(a);
+    a.Top.clearEveryMark();
     a.TrackCount = 0;
     a.CurrentTrack = 0;
     for (int i = 0; i < kRows; ++i) {

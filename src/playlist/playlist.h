@@ -6,6 +6,7 @@
 #include <deque>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace zt4 {
 
@@ -29,6 +30,20 @@ void Sakujo_Click(App& a);
 // the full-list message is open belong to the same batch (a hand-over of many files arrives
 // one call at a time) and are not added either.
 void AddFiles(App& a, std::deque<std::string>& paths, std::ostream& skipped);
+
+// The files handed over from outside and not yet added: the batch AddFiles takes them from.
+class FileBatch {
+  public:
+    // Adds `paths` to the batch; true when no batch was waiting or being added, so that
+    // the caller is to have add() run once for all of them.
+    bool join(const std::vector<std::string>& paths);
+    // AddFiles over the batch; files that join while it runs belong to it.
+    void add(App& a, std::ostream& skipped);
+
+  private:
+    std::deque<std::string> paths_;
+    bool waiting_ = false; // join asked for an add() that has not yet returned
+};
 // True for a file AddFiles takes; otherwise names it on `skipped` and returns false.
 bool CheckAddable(const std::string& path, std::ostream& skipped);
 

@@ -5,31 +5,11 @@
 
 namespace zt4::qt {
 
-Driver::Driver(App& app, Dispatcher& dispatcher, Dispatcher::Clock clock)
-    : app_(app), dispatcher_(dispatcher), clock_(std::move(clock)) {
+Driver::Driver(Dispatcher& dispatcher, Dispatcher::Clock clock)
+    : dispatcher_(dispatcher), clock_(std::move(clock)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { pump(); });
-    dispatcher_.afterHandler = [this] {
-        if (mirror_)
-            mirror_();
-        rearm();
-    };
-    dispatcher_.beforeModal = dispatcher_.afterHandler;
-    app_.lib.events().setWake([this] {
-        QMetaObject::invokeMethod(
-            &context_, [this] { pump(); }, Qt::QueuedConnection);
-    });
-}
-
-Driver::~Driver() {
-    app_.lib.events().setWake(nullptr);
-    dispatcher_.afterHandler = nullptr;
-    dispatcher_.beforeModal = nullptr;
-}
-
-void Driver::run(std::function<void()> command) {
-    dispatcher_.run(std::move(command));
 }
 
 void Driver::pump() {
@@ -38,8 +18,13 @@ void Driver::pump() {
     rearm();
 }
 
+void Driver::wake() {
+    QMetaObject::invokeMethod(
+        &context_, [this] { pump(); }, Qt::QueuedConnection);
+}
+
 void Driver::rearm() {
-    const int64_t due = app_.Ended ? -1 : dispatcher_.nextDue();
+    const int64_t due = dispatcher_.ended() ? -1 : dispatcher_.nextDue();
     if (due < 0) {
         timer_.stop();
         return;

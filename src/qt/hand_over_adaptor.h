@@ -7,12 +7,10 @@
 //                       named on standard error. Answered at once: the files are added once
 //                       the event loop runs the batch, after any handler that runs now.
 
+#include "wiring/files_from_outside.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 namespace zt4::qt {
 
@@ -23,15 +21,14 @@ class HandOverAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.example.zt4.HandOver")
 
   public:
-    using AddFiles = std::function<void(std::vector<std::string> paths)>;
     // Attaches the interface to `object`, before the object is registered on the bus.
-    HandOverAdaptor(QObject* object, AddFiles addFiles);
+    HandOverAdaptor(QObject* object, FilesFromOutside& files);
 
   public Q_SLOTS:
     void OpenUris(const QStringList& uris);
 
   private:
-    AddFiles addFiles_;
+    FilesFromOutside& files_;
 };
 
 } // namespace zt4::qt

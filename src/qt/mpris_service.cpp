@@ -1,30 +1,18 @@
 #include "qt/mpris_service.h"
 
 #include "mpris/mpris_model.h"
-#include "playlist/file_uri.h"
-#include "playlist/playlist.h"
-#include "qt/hand_over_adaptor.h"
+#include "qt/mpris_names.h"
 #include "wiring/handlers.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QStringList>
 
-#include <iostream>
-
 namespace zt4::qt {
 
 namespace {
-
-const char* const kWellKnownName = "org.mpris.MediaPlayer2.zt4";
-const char* const kObjectPath = "/org/mpris/MediaPlayer2";
-const char* const kRootInterface = "org.mpris.MediaPlayer2";
-const char* const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
-// How long a second zt4 waits for the running one before it starts a player of its own.
-constexpr int kHandOverWaitMs = 3000;
 
 QVariantMap metadata(const MprisTrack& t) {
     QVariantMap m;
@@ -32,7 +20,7 @@ QVariantMap metadata(const MprisTrack& t) {
         return m;
     m["mpris:trackid"] =
         QVariant::fromValue(QDBusObjectPath(QString::fromStdString(MprisTrackId(t))));
-    m["xesam:url"] = QString::fromStdString(FileUri(t.path));
+    m["xesam:url"] = QString::fromStdString(t.url);
     // A name that is not UTF-8 shows with U+FFFD for its stray bytes; the URL keeps them.
     m["xesam:title"] = QString::fromStdString(t.title);
     if (!t.artist.empty())
@@ -77,7 +65,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
 
     bool yes() const { return true; }
     bool no() const { return false; }
-    QString identity() const { return QString::fromStdString(service_->app().Top.Caption); }
+    QString identity() const { return QString::fromStdString(MprisIdentity(service_->record())); }
     QString desktopEntry() const { return "zt4"; }
     QStringList uriSchemes() const { return {"file"}; }
     QStringList mimeTypes() const { return {"audio/mpeg"}; }
@@ -147,13 +135,14 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void OpenUri(const QString& uri) { service_->openUri(uri); }
 
   private:
-    MprisState state() const { return MprisRead(service_->app()); }
+    MprisState state() const { return MprisRead(service_->record()); }
 
     MprisService* service_;
 };
 
-MprisService::MprisService(App& app, Driver& driver, Hooks hooks)
-    : app_(app), driver_(driver), hooks_(std::move(hooks)), bus_(QString()) {
+MprisService::MprisService(Driver& driver, const App& record, FilesFromOutside& files,
+                           std::function<void()> raise)
+    : driver_(driver), record_(record), files_(files), raise_(std::move(raise)), bus_(QString()) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
 }
@@ -173,18 +162,18 @@ bool MprisService::publish(QDBusConnection bus) {
     }
     bus_ = bus;
     busName_ = name;
-    sent_ = playerProperties(app_);
-    sentTrack_ = MprisRead(app_).track;
+    sent_ = playerProperties(record_);
+    sentTrack_ = MprisRead(record_).track;
     return true;
 }
 
 void MprisService::changed() {
     if (busName_.isEmpty())
         return;
-    const MprisTrack track = MprisRead(app_).track;
+    const MprisTrack track = MprisRead(record_).track;
     const bool restarted = MprisRestarted(sentTrack_, track);
     sentTrack_ = track;
-    const QVariantMap now = playerProperties(app_);
+    const QVariantMap now = playerProperties(record_);
     QVariantMap differ;
     for (auto it = now.begin(); it != now.end(); ++it) {
         if (sent_.value(it.key()) != it.value())
@@ -207,69 +196,33 @@ void MprisService::changed() {
 }
 
 qlonglong MprisService::position() const {
-    return MprisPositionUs(app_, driver_.now());
+    return MprisPositionUs(record_, driver_.now());
 }
 
-void MprisService::later(std::function<void(App&)> command) {
+void MprisService::later(Dispatcher::Command command) {
     if (waiting_ >= kMaxWaiting)
         return;
     ++waiting_;
-    post([this, command = std::move(command)] {
+    driver_.post([this, command = std::move(command)](App& a) {
         --waiting_;
-        command(app_);
+        command(a);
     });
 }
 
-void MprisService::setLater(Setting setting, std::function<void(App&)> command) {
+void MprisService::setLater(Setting setting, Dispatcher::Command command) {
     const bool waits = bool(settings_[setting]);
     settings_[setting] = std::move(command);
     if (waits)
         return;
-    post([this, setting] {
-        const std::function<void(App&)> newest = std::move(settings_[setting]);
+    driver_.post([this, setting](App& a) {
+        const Dispatcher::Command newest = std::move(settings_[setting]);
         settings_[setting] = nullptr;
-        newest(app_);
+        newest(a);
     });
 }
 
 void MprisService::quitLater() {
-    post([this] { exit_Click(app_); });
-}
-
-void MprisService::post(std::function<void()> command) {
-    QMetaObject::invokeMethod(
-        this, [this, command = std::move(command)] { driver_.run(command); }, Qt::QueuedConnection);
-}
-
-void MprisService::openUri(const QString& uri) {
-    if (std::optional<std::string> path = PathOfFileUri(uri.toStdString()))
-        hooks_.addFiles({*path});
-    else
-        std::cerr << "zt4: not a local file, skipped: " << uri.toStdString() << '\n';
-}
-
-bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& paths,
-                         std::ostream& skipped) {
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWellKnownName))
-        return false;
-    const auto call = [](const char* interface, const char* method) {
-        return QDBusMessage::createMethodCall(kWellKnownName, kObjectPath, interface, method);
-    };
-    QStringList uris;
-    for (const std::string& path : paths) {
-        if (CheckAddable(path, skipped))
-            uris << QString::fromStdString(FileUri(path));
-    }
-    // A player that is alive answers at once, also while a message box is open.
-    const QDBusMessage handed =
-        bus.call(call(kHandOverInterface, "OpenUris") << uris, QDBus::Block, kHandOverWaitMs);
-    if (handed.type() != QDBusMessage::ReplyMessage) {
-        skipped << "zt4: the running player did not answer within " << kHandOverWaitMs / 1000
-                << " s (" << handed.errorName().toStdString() << "); starting a new one\n";
-        return false;
-    }
-    bus.call(call(kRootInterface, "Raise"), QDBus::Block, kHandOverWaitMs);
-    return true;
+    driver_.post(exit_Click);
 }
 
 } // namespace zt4::qt

@@ -12,16 +12,15 @@
 // those last sent; nothing is sent on a timer, so an idle player stays asleep. Position is
 // read on demand; a restart of the current track is told by Seeked, after the new track id.
 
-#include "core/app.h"
 #include "mpris/mpris_model.h"
 #include "qt/driver.h"
+#include "wiring/files_from_outside.h"
 
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,12 +30,9 @@ class MprisService : public QObject {
     Q_OBJECT
 
   public:
-    struct Hooks {
-        std::function<void(std::vector<std::string> paths)> addFiles; // from OpenUri
-        std::function<void()> raise;                                  // shows the main window
-    };
-
-    MprisService(App& app, Driver& driver, Hooks hooks);
+    // `record` is what the media-control model reads; `raise` shows the main window.
+    MprisService(Driver& driver, const App& record, FilesFromOutside& files,
+                 std::function<void()> raise);
 
     // Takes the player's bus name and publishes the object; false when no session bus
     // answers (the player then runs without it).
@@ -48,9 +44,9 @@ class MprisService : public QObject {
     // The Position property: how long the current track has played, in microseconds.
     qlonglong position() const;
 
-    // The requests, each posted to run later through the dispatcher. While a handler runs
-    // (a message box is open) they wait in its queue, and a client that keeps asking must
-    // not grow that queue without bound:
+    // The requests, each posted to run through the dispatcher once the bus call is answered.
+    // While a handler runs (a message box is open) they wait in its queue, and a client that
+    // keeps asking must not grow that queue without bound:
     //  - a setting (Volume, LoopStatus) asked for while one of the same property waits
     //    replaces that one's value: the newest wins, in the place of the first;
     //  - of the other requests at most kMaxWaiting wait; one asked for beyond them is
@@ -59,33 +55,25 @@ class MprisService : public QObject {
     //  - Quit is never dropped.
     static constexpr int kMaxWaiting = 16;
     enum Setting { kVolume, kLoopStatus };
-    void later(std::function<void(App&)> command);
-    void setLater(Setting setting, std::function<void(App&)> command);
+    void later(Dispatcher::Command command);
+    void setLater(Setting setting, Dispatcher::Command command);
     void quitLater();
-    void openUri(const QString& uri);
-    void raise() { hooks_.raise(); }
+    void openUri(const QString& uri) { files_.addUri(uri.toStdString()); }
+    void raise() { raise_(); }
 
-    App& app() { return app_; }
+    const App& record() const { return record_; }
 
   private:
-    void post(std::function<void()> command);
-
-    App& app_;
     Driver& driver_;
-    Hooks hooks_;
+    const App& record_;
+    FilesFromOutside& files_;
+    std::function<void()> raise_;
     QDBusConnection bus_;
     QString busName_;
-    QVariantMap sent_;                      // the player's properties as last signalled
-    MprisTrack sentTrack_;                  // the track they showed
-    int waiting_ = 0;                       // requests posted by later() and not yet run
-    std::function<void(App&)> settings_[2]; // by Setting: the newest one waiting, if any
+    QVariantMap sent_;                // the player's properties as last signalled
+    MprisTrack sentTrack_;            // the track they showed
+    int waiting_ = 0;                 // requests posted by later() and not yet run
+    Dispatcher::Command settings_[2]; // by Setting: the newest one waiting, if any
 };
-
-// Hands files to a zt4 already on the session bus: the existing MP3 files in one OpenUris
-// call (the others named on `skipped`), then raises its window. False when no player holds
-// the name, or it does not answer within 3 s (said on `skipped`), so that this process
-// starts a player itself.
-bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& paths,
-                         std::ostream& skipped);
 
 } // namespace zt4::qt

@@ -1,50 +1,46 @@
 #pragma once
-// The whole program wired together as main() runs it: the library binding, the toolkit
-// services, the commands' state, the dispatcher, the event-loop driver and the main window.
-// Tests build the same with a recording library and a clock of their own.
+// The whole program's view wired together as main() runs it: the toolkit services, the
+// event-loop driver, the dispatcher with the record it owns, the main window and the media
+// controls. It is the dispatcher's observer: after every handler and before every modal
+// window it mirrors the model in the window and on the bus. Tests build the same with a
+// recording library and a clock of their own.
 
-#include "core/app.h"
-#include "decoder/vbmp3_binding.h"
 #include "qt/driver.h"
 #include "qt/mpris_service.h"
 #include "qt/qt_ui.h"
 #include "qt/top_window.h"
 #include "wiring/dispatcher.h"
+#include "wiring/files_from_outside.h"
 
 #include <QDBusConnection>
 
-#include <deque>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace zt4::qt {
 
-struct Player {
-    Player(const std::string& library, Dispatcher::Clock clock);
+class Player final : private DispatchObserver {
+  public:
+    Player(Vbmp3Binding& library, Dispatcher::Clock clock);
 
     // Runs the load step, then shows the main window.
     void start();
 
     // Offers the player to the desktop's media controls on `bus`; false without a bus.
     bool publish(QDBusConnection bus);
-    // Adds files given from outside the window once the event loop runs them, through the
-    // dispatcher; files that arrive before the batch is done join it.
-    void addFilesLater(std::vector<std::string> paths);
     // Brings the main window to the front.
     void raise();
 
-    Vbmp3Binding binding;
     QtUi ui;
-    App app;
+    Driver driver; // built before the dispatcher, so that it outlives the dispatcher's wake-ups
     Dispatcher dispatcher;
-    Driver driver;
+    FilesFromOutside files;
     TopWindow top;
     std::unique_ptr<MprisService> mpris;
 
   private:
-    std::deque<std::string> pendingFiles_;
-    bool batchPosted_ = false; // a batch is posted, waiting or running
+    void afterHandler() override;
+    void beforeModal() override { afterHandler(); }
+    void wake() override { driver.wake(); }
 };
 
 } // namespace zt4::qt

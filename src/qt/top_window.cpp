@@ -1,6 +1,5 @@
 #include "qt/top_window.h"
 
-#include "playlist/file_uri.h"
 #include "qt/look.h"
 #include "qt/pictures.h"
 #include "wiring/handlers.h"
@@ -198,8 +197,8 @@ void applyLook(QWidget* w, const Control& c) {
 
 } // namespace
 
-TopWindow::TopWindow(App& app, Driver& driver) : app_(app), driver_(driver) {
-    TopForm& form = app_.Top;
+TopWindow::TopWindow(TopForm& form, Driver& driver, FilesFromOutside& files)
+    : form_(form), driver_(driver), files_(files) {
     setObjectName(toQString(form.Name));
     setAccessibleDescription(objectName());
     setWindowIcon(programIcon());
@@ -221,13 +220,12 @@ TopWindow::TopWindow(App& app, Driver& driver) : app_(app), driver_(driver) {
 }
 
 void TopWindow::buildMenus() {
-    TopForm& form = app_.Top;
+    TopForm& form = form_;
     const auto addItem = [this](QMenu* menu, MenuItem& item, void (*handler)(App&)) {
         QAction* action = item.Caption == "-" ? menu->addSeparator() : menu->addAction(QString());
         action->setObjectName(toQString(item.Name));
         if (handler)
-            connect(action, &QAction::triggered, this,
-                    [this, handler] { driver_.run([this, handler] { handler(app_); }); });
+            connect(action, &QAction::triggered, this, [this, handler] { driver_.run(handler); });
         items_.push_back({&item, action, {}});
     };
     const auto addMenu = [this](MenuItem& item) {
@@ -249,20 +247,20 @@ void TopWindow::buildMenus() {
 QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
     switch (c.Kind) {
     case ControlKind::Label: {
-        if (&c == &app_.Top.Volumeanalyze1) {
+        if (&c == &form_.Volumeanalyze1) {
             auto* grip = new Grip;
             grip->down = [this](int16_t b, int16_t s, float x, float y) {
-                driver_.run([=] { Volumeanalyze1_MouseDown(app_, b, s, x, y); });
+                driver_.run([=](App& a) { Volumeanalyze1_MouseDown(a, b, s, x, y); });
             };
             grip->move = [this](int16_t b, int16_t s, float x, float y) {
-                driver_.run([=] { Volumeanalyze1_MouseMove(app_, b, s, x, y); });
+                driver_.run([=](App& a) { Volumeanalyze1_MouseMove(a, b, s, x, y); });
             };
             grip->up = [this](int16_t b, int16_t s, float x, float y) {
-                driver_.run([=] { Volumeanalyze1_MouseUp(app_, b, s, x, y); });
+                driver_.run([=](App& a) { Volumeanalyze1_MouseUp(a, b, s, x, y); });
             };
-            grip->level = [this] { return int(app_.Top.VolumeLevel); };
+            grip->level = [this] { return int(form_.VolumeLevel); };
             grip->setLevel = [this](double level) {
-                driver_.run([=] { MoveKnobToFraction(app_, level / 100); });
+                driver_.run([=](App& a) { MoveKnobToFraction(a, level / 100); });
             };
             grip->setParent(client);
             return grip;
@@ -285,11 +283,11 @@ QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
                 code = 0;
                 return;
             }
-            driver_.run([this, &code] { Text1_KeyPress(app_, code); });
+            driver_.run([&code](App& a) { Text1_KeyPress(a, code); });
         };
         Control* model = &c;
         connect(edit, &QLineEdit::textEdited, this, [this, model](const QString& text) {
-            driver_.run([model, text = text.toStdString()] { model->Caption = text; });
+            driver_.run([model, text = text.toStdString()](App&) { model->Caption = text; });
         });
         return edit;
     }
@@ -300,9 +298,9 @@ QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
         const int index = static_cast<int>(repeatGroup_->buttons().size());
         repeatGroup_->addButton(radio, index);
         connect(radio, &QRadioButton::clicked, this, [this, index] {
-            driver_.run([this, index] {
-                app_.Top.selectRepeatOption(index);
-                RepeatOption_Click(app_, index);
+            driver_.run([index](App& a) {
+                a.Top.selectRepeatOption(index);
+                RepeatOption_Click(a, index);
             });
         });
         return radio;
@@ -311,7 +309,7 @@ QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
         auto* box = new QCheckBox(client);
         Control* model = &c;
         connect(box, &QCheckBox::clicked, this, [this, model](bool checked) {
-            driver_.run([model, checked] { model->Value = checked ? 1 : 0; });
+            driver_.run([model, checked](App&) { model->Value = checked ? 1 : 0; });
         });
         return box;
     }
@@ -320,7 +318,7 @@ QWidget* TopWindow::makeWidget(Control& c, QWidget* client) {
 }
 
 void TopWindow::buildControls(QWidget* client) {
-    app_.Top.forEachControl([&](Control& c) {
+    form_.forEachControl([&](Control& c) {
         QWidget* w = makeWidget(c, client);
         w->setObjectName(toQString(c.Name));
         w->setAccessibleDescription(w->objectName());
@@ -336,7 +334,7 @@ void TopWindow::buildControls(QWidget* client) {
     for (std::size_t i = 1; i < focusChain_.size(); ++i)
         setTabOrder(focusChain_[i - 1], focusChain_[i]);
 
-    TopForm& form = app_.Top;
+    TopForm& form = form_;
     onClick(form.FileAdd, FileAdd_Click);
     onClick(form.Sakujo, Sakujo_Click);
     onClick(form.FileReset, FileReset_Click);
@@ -358,8 +356,7 @@ void TopWindow::buildControls(QWidget* client) {
 
 void TopWindow::onClick(Control& c, void (*handler)(App&)) {
     auto* button = static_cast<QPushButton*>(widgetFor(c));
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { driver_.run([this, handler] { handler(app_); }); });
+    connect(button, &QPushButton::clicked, this, [this, handler] { driver_.run(handler); });
 }
 
 QWidget* TopWindow::widgetFor(const Control& control) const {
@@ -385,7 +382,7 @@ void TopWindow::apply(Bound& b, bool all) {
     if (m.ZOrderRaises != s.ZOrderRaises)
         w->raise();
     // A label keeps its text as its name: naming it would hide the text from readers.
-    if (std::string name = app_.Top.accessibleName(m); all || name != b.shownName) {
+    if (std::string name = form_.accessibleName(m); all || name != b.shownName) {
         if (!name.empty() || !b.shownName.empty())
             w->setAccessibleName(toQString(name));
         b.shownName = std::move(name);
@@ -454,7 +451,7 @@ void TopWindow::applyItem(BoundItem& b, bool all) {
 }
 
 void TopWindow::sync() {
-    const TopForm& form = app_.Top;
+    const TopForm& form = form_;
     if (windowTitle() != toQString(form.Caption))
         setWindowTitle(toQString(form.Caption));
     QWidget* client = centralWidget();
@@ -475,10 +472,10 @@ void TopWindow::sync() {
 }
 
 void TopWindow::closeEvent(QCloseEvent* event) {
-    if (!app_.Ended)
-        driver_.run([this] { Form_Unload(app_); });
+    if (!driver_.ended())
+        driver_.run(Form_Unload);
     // The program ends only through its shut-down command, which the handler runs.
-    event->setAccepted(app_.Ended);
+    event->setAccepted(driver_.ended());
 }
 
 void TopWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -490,10 +487,8 @@ void TopWindow::dropEvent(QDropEvent* event) {
     // The list's own bytes, not QUrl's reading of them: a name that is not UTF-8 arrives
     // percent-encoded and is decoded back to the same bytes.
     const QByteArray list = event->mimeData()->data("text/uri-list");
-    std::vector<std::string> paths = PathsOfUriList(list.toStdString(), std::cerr);
+    files_.addUriList(list.toStdString());
     event->acceptProposedAction();
-    if (filesDropped && !paths.empty())
-        filesDropped(std::move(paths));
 }
 
 void TopWindow::showEvent(QShowEvent* event) {

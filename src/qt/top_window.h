@@ -3,8 +3,9 @@
 // handler and turns the user's clicks, keys and drags into model updates and handler calls;
 // it decides nothing itself.
 
-#include "core/app.h"
+#include "form/top_form.h"
 #include "qt/driver.h"
+#include "wiring/files_from_outside.h"
 
 #include <QMainWindow>
 
@@ -19,16 +20,13 @@ namespace zt4::qt {
 
 class TopWindow : public QMainWindow {
   public:
-    TopWindow(App& app, Driver& driver);
+    TopWindow(TopForm& form, Driver& driver, FilesFromOutside& files);
 
     // Brings every widget in line with the model, touching only what changed.
     void sync();
 
     // The widget drawn for a control of the model.
     QWidget* widgetFor(const Control& control) const;
-
-    // Called with the paths of the local files dropped onto the window.
-    std::function<void(std::vector<std::string> paths)> filesDropped;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,8 +54,9 @@ class TopWindow : public QMainWindow {
     void applyItem(BoundItem& b, bool all);
     void onClick(Control& c, void (*handler)(App&));
 
-    App& app_;
+    TopForm& form_;
     Driver& driver_;
+    FilesFromOutside& files_;
     std::vector<Bound> bound_;
     std::vector<BoundItem> items_;
     QButtonGroup* repeatGroup_ = nullptr;

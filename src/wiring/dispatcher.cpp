@@ -4,28 +4,34 @@
 
 namespace zt4 {
 
-Dispatcher::Dispatcher(App& app, Clock clock) : app_(app), clock_(std::move(clock)) {
-    TopForm& Top = app_.Top;
-    scheduler_.add(Top.Timer1, [this] { Timer1_Timer(app_); });
-    scheduler_.add(Top.Timer2, [this] { Timer2_Timer(app_); });
-    scheduler_.add(Top.RepeatTimer, [this] { RepeatTimer_Timer(app_); });
-    scheduler_.add(Top.MusicBackTimer, [this] { MusicBackTimer_Timer(app_); });
-    scheduler_.add(Top.MDrugTimer, [this] { MDrugTimer_Timer(app_); });
+Dispatcher::Dispatcher(Vbmp3Binding& library, UiServices& ui, Clock clock,
+                       DispatchObserver& observer)
+    : app_(library, ui, *this), clock_(std::move(clock)), observer_(observer) {
+    scheduler_.add(app_.Top.Timer1, [this] { Timer1_Timer(app_); });
+    scheduler_.add(app_.Top.Timer2, [this] { Timer2_Timer(app_); });
+    scheduler_.add(app_.Top.RepeatTimer, [this] { RepeatTimer_Timer(app_); });
+    scheduler_.add(app_.Top.MusicBackTimer, [this] { MusicBackTimer_Timer(app_); });
+    scheduler_.add(app_.Top.MDrugTimer, [this] { MDrugTimer_Timer(app_); });
     scheduler_.sync(clock_());
-    app_.ui.aroundModal = [this](const std::function<void()>& show) { modal(show); };
+    app_.lib.events().setWake([this] { observer_.wake(); });
 }
 
 Dispatcher::~Dispatcher() {
-    app_.ui.aroundModal = [](const std::function<void()>& show) { show(); };
+    app_.lib.events().setWake(nullptr);
 }
 
-void Dispatcher::run(std::function<void()> command) {
+void Dispatcher::run(Command command) {
     if (running()) {
         commands_.push_back(std::move(command));
         return;
     }
     runNow(command);
     pump();
+}
+
+void Dispatcher::post(Command command) {
+    commands_.push_back(std::move(command));
+    observer_.wake();
 }
 
 void Dispatcher::pump() {
@@ -39,44 +45,39 @@ void Dispatcher::pump() {
 
 bool Dispatcher::runOneWaiting(bool commands) {
     if (commands && !commands_.empty()) {
-        std::function<void()> command = std::move(commands_.front());
+        const Command command = std::move(commands_.front());
         commands_.pop_front();
         runNow(command);
         return true;
     }
-    for (const LibraryEvent& e : app_.lib.events().take())
-        events_.push_back(e);
-    if (!events_.empty()) {
-        const LibraryEvent e = events_.front();
-        events_.pop_front();
+    if (const std::optional<LibraryEvent> e = app_.lib.events().takeOne()) {
         // The end of a file that has since been replaced or closed is not acted on.
-        if (e.generation == app_.lib.fileGeneration())
-            runNow([this, &e] { PlaybackCallback_Steps(app_, e.code); });
+        if (e->generation == app_.lib.fileGeneration())
+            runNow([code = e->code](App& a) { PlaybackCallback_Steps(a, code); });
         return true;
     }
     if (std::function<void()> tick = scheduler_.takeDue(clock_())) {
-        runNow(tick);
+        runNow([&tick](App&) { tick(); });
         return true;
     }
     return false;
 }
 
-void Dispatcher::runNow(const std::function<void()>& handler) {
+void Dispatcher::runNow(const Command& handler) {
     if (app_.Ended)
         return;
     app_.Now = clock_();
     ++running_;
-    handler();
+    handler(app_);
     --running_;
     scheduler_.sync(clock_());
-    if (afterHandler && !app_.Ended)
-        afterHandler();
+    if (!app_.Ended)
+        observer_.afterHandler();
 }
 
-void Dispatcher::modal(const std::function<void()>& show) {
+void Dispatcher::aroundModal(const std::function<void()>& show) {
     scheduler_.sync(clock_());
-    if (beforeModal)
-        beforeModal();
+    observer_.beforeModal();
     ++modalDepth_;
     show();
     --modalDepth_;

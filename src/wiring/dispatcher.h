@@ -7,9 +7,13 @@
 // changes the playlist's slots, so a command suspended in a dialog or a box reads the same
 // slots after it. A timer is not ticked again while its own tick waits on a modal window.
 // After each handler, and before each modal window shows, the timers are re-read and the
-// view is told to mirror the model.
+// observer is told.
+//
+// The dispatcher owns the record every handler works on, so that the record's modal
+// windows open inside its bracket from the start.
 
 #include "core/app.h"
+#include "wiring/dispatch_observer.h"
 #include "wiring/timer_scheduler.h"
 
 #include <cstdint>
@@ -18,18 +22,23 @@
 
 namespace zt4 {
 
-class Dispatcher {
+class Dispatcher : private ModalBracket {
   public:
     using Clock = std::function<int64_t()>; // milliseconds
+    using Command = std::function<void(App&)>;
 
-    // Binds the five timers of Top to their tick handlers and Top's modal windows to this.
-    Dispatcher(App& app, Clock clock);
+    // Binds the five timers of Top to their tick handlers and takes the library's events,
+    // waking `observer` when one arrives.
+    Dispatcher(Vbmp3Binding& library, UiServices& ui, Clock clock, DispatchObserver& observer);
     ~Dispatcher();
     Dispatcher(const Dispatcher&) = delete;
     Dispatcher& operator=(const Dispatcher&) = delete;
 
     // Runs a command now, or as soon as the running handler has ended.
-    void run(std::function<void()> command);
+    void run(Command command);
+    // Runs a command at the next pump, once whoever asks for it has returned (a bus call is
+    // answered, a drop accepted, before the command can open a message box).
+    void post(Command command);
 
     // Runs everything that may run now: waiting commands, the library's events, then each
     // due timer, one at a time; inside a modal window only the events and the ticks.
@@ -40,22 +49,23 @@ class Dispatcher {
 
     // True while a handler runs (also while it waits on a modal window).
     bool running() const { return running_ > 0; }
+    // True once the shut-down has run: nothing runs afterwards.
+    bool ended() const { return app_.Ended; }
 
-    // Called after every handler, and before every modal window shows while the handler
-    // that opens it is half done (the view mirrors the model, re-arms its wake-up).
-    std::function<void()> afterHandler;
-    std::function<void()> beforeModal;
+    App& app() { return app_; }
+    TopForm& form() { return app_.Top; }
+    const App& app() const { return app_; }
 
   private:
-    void runNow(const std::function<void()>& handler);
+    void runNow(const Command& handler);
     bool runOneWaiting(bool commands);
-    void modal(const std::function<void()>& show);
+    void aroundModal(const std::function<void()>& show) override;
 
-    App& app_;
+    App app_;
     Clock clock_;
+    DispatchObserver& observer_;
     TimerScheduler scheduler_;
-    std::deque<std::function<void()>> commands_;
-    std::deque<LibraryEvent> events_;
+    std::deque<Command> commands_;
     int running_ = 0;    // handlers started and not yet returned
     int modalDepth_ = 0; // of those, how many wait on a modal window
 };

@@ -1,13 +1,11 @@
 #!/usr/bin/python3
 """Every widget of the main window by its description (form name), role, name and states;
 every control a user can reach has a name, the volume knob reads out its level."""
-import os
 import sys
 
 import pyatspi
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import ui  # noqa: E402
+from zt4test import ui
 
 INSTRUCTION = "[ファイル]メニューもしくはファイル選択ボタンでMP3ファイルを選択し、再生ボタンを押して下さい。"
 # description: role, name (None: not checked), states that must hold (+) or not (-)

@@ -1,23 +1,20 @@
 #!/usr/bin/python3
-"""What the desktop tests check beyond tests/e2e/ui.py (whose commands it also takes):
+"""What the desktop tests check beyond zt4test.ui (whose commands it also takes):
 
     desk.py wait-state NAME STATE SECONDS   until the widget has the AT-SPI state (CHECKED)
     desk.py wait-value NAME VALUE SECONDS   until the widget's value (the knob's level) is VALUE
+    desk.py wait-change NAME SECONDS        until the widget's text differs from what it is now
     desk.py boxes                           how many message boxes ("ZT4") are open
     desk.py window TITLE SECONDS            the X window id of the window titled TITLE
     desk.py heard REC REF sound|silence     the recording holds REF's sound (at least 0.5 s
                                             of it), or nothing at all
 """
-import os
 import subprocess
 import sys
 
 import pyatspi
 
-E2E = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e")
-sys.path.insert(0, E2E)
-import sound  # noqa: E402
-import ui  # noqa: E402
+from zt4test import plays, ui
 
 
 def windows(title):
@@ -26,7 +23,7 @@ def windows(title):
 
 
 def heard(rec, ref, want):
-    found = sound.parts(rec, [sound.Reference(ref)])
+    found = plays.parts(rec, [plays.Reference(ref)])
     sounding = sum(length for label, _, length in found if label == "1")
     stray = sum(length for label, _, length in found if label == "?")
     ok = sounding >= 0.5 if want == "sound" else sounding == 0 and stray < 0.02
@@ -44,6 +41,10 @@ def main(command, *args):
     elif command == "wait-value":
         ui.poll(lambda: ui.widget(args[0]).queryValue().currentValue == float(args[1]),
                 float(args[2]), "%s to read %s" % (args[0], args[1]))
+    elif command == "wait-change":
+        before = ui.text(args[0])
+        ui.poll(lambda: ui.text(args[0]) != before, float(args[1]),
+                "%s to change from %r" % (args[0], before))
     elif command == "boxes":
         print(len(windows("ZT4")))
     elif command == "window":

@@ -33,10 +33,8 @@ desktop_start "$tmp"
 pulse_start "$tmp/pulse"
 launch "$tmp" "$bin/zt4" "$tmp/tone.mp3"
 wait_for "the player on the bus" status_is Stopped
-pulse_record "$tmp/heard.wav"
-# The recorder must be running before the first sound, which the comparison counts from.
-recording() { [ "$(stat -c %s "$tmp/heard.wav" 2>/dev/null || echo 0)" -gt 50000 ]; }
-wait_for "the recorder" recording
+# Recording before the first sound, which the comparison counts from.
+record_start heard
 
 step="playing, paused at 15 s, 35 s and 57 s"
 reported=()
@@ -56,11 +54,10 @@ for at in 15 35 57; do
     [ "$(pc position)" = "${reported[-1]}" ] || fail "the position moved while paused"
     [ $at = 57 ] || pc play
 done
-kill "$PULSE_RECORD_PID" && wait "$PULSE_RECORD_PID" 2>/dev/null || true
-PULSE_RECORD_PID=""
+record_stop
 
 step="comparing with the recording"
-mapfile -t lengths < <(python3 "$here/stretches.py" "$tmp/heard.wav")
+mapfile -t lengths < <(python3 "$here/stretches.py" "$rec")
 [ ${#lengths[@]} = 3 ] || fail "expected three stretches of sound, heard ${#lengths[@]}: ${lengths[*]}"
 heard=0
 for i in 0 1 2; do

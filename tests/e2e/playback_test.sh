@@ -1,31 +1,23 @@
 #!/usr/bin/env bash
 # playback_test.sh BIN_DIR: the real player and library under Xvfb, recorded from a private
 # PulseAudio null sink (PipeWire's with SERVER=pipewire). Three tracks added through the file dialog must be heard whole and
-# in order in each repeat mode (sound.py), with the matching status and marks (ui.py).
+# in order in each repeat mode (zt4test.plays), with the matching status and marks
+# (zt4test.ui).
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
-ui() { /usr/bin/python3 "$here/ui.py" "$@"; }
+ui() { /usr/bin/python3 -m zt4test.ui "$@"; }
 scratch e2e
 
-size() { stat -c %s "$rec" 2>/dev/null || echo 0; }
-# wait_recorded MS: until the recording has grown by MS milliseconds of sound from now.
-wait_recorded() {
-    local want=$(($(size) + $1 * 44100 * 4 / 1000))
-    for _ in $(seq 600); do [ "$(size)" -ge "$want" ] && return 0 || sleep 0.05; done
-    echo "the recording $rec stopped growing" >&2 && return 1
-}
 # record NAME: starts recording, with some silence before the sound.
-record() { rec=$tmp/$1.wav && pulse_record "$rec" && wait_recorded 300; }
+record() { record_start "$1" && wait_recorded 300; }
 
 # heard PLAYS: stops the recording (the monitor lags the sink a little) and judges it.
 heard() {
     wait_recorded 300
-    kill "$PULSE_RECORD_PID"
-    wait "$PULSE_RECORD_PID" 2>/dev/null || true
-    PULSE_RECORD_PID=""
-    python3 "$here/sound.py" "$rec" "$1" "$tmp"/ref{1,2,3}.wav
+    record_stop
+    python3 -m zt4test.plays "$rec" "$1" "$tmp"/ref{1,2,3}.wav
 }
 
 stop() { ui click MusicStop && ui wait Label1 "停止しました" 10 && ui wait-marks "---" 5; }

@@ -13,9 +13,9 @@ class Monkey {
   public:
     explicit Monkey(Harness& h) : h_(h) {
         h_.failPathsContaining("bad");
-        h_.dispatcher.afterHandler = [this] { check(); };
+        h_.view.afterEachHandler = [this] { check(); };
     }
-    ~Monkey() { h_.dispatcher.afterHandler = nullptr; }
+    ~Monkey() { h_.view.afterEachHandler = nullptr; }
 
     // One random step; false once a rule has been broken.
     bool step(int number) {

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace zt4::test {
 namespace {
@@ -56,16 +55,11 @@ TEST(FaqFile, ConvertsCodePage932AndReplacesInvalidBytes) {
 // Start-up in a folder prepared beforehand.
 class FaqAtStartUp : public ::testing::Test {
   protected:
-    FaqAtStartUp() {
-        folder = (std::filesystem::temp_directory_path() / ("zt4-faq-" + std::to_string(getpid())))
-                     .string();
-        std::filesystem::create_directory(folder);
-    }
-    ~FaqAtStartUp() override { std::filesystem::remove_all(folder); }
     void write(const std::string& bytes) {
         std::ofstream(folder + "/FAQ.txt", std::ios::binary) << bytes;
     }
-    std::string folder;
+    const TempFolder temp;
+    const std::string folder = temp.dir();
 };
 
 TEST_F(FaqAtStartUp, MissingFileIsReportedByTheFaqCommandEvenAfterItAppears) {

@@ -8,11 +8,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 namespace zt4::test {
 namespace {
@@ -23,19 +21,17 @@ int Changes() {
 }
 
 TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("zt4-soak-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const TempFolder dir;
     for (const char* tone : {"440", "660", "880"}) {
-        const std::string wav = (dir / "t.wav").string();
-        const std::string mp3 = (dir / (std::string(tone) + ".mp3")).string();
+        const std::string wav = dir.path("t.wav");
+        const std::string mp3 = dir.path(std::string(tone) + ".mp3");
         const std::string make = "sox -n -r 44100 -c 2 " + wav + " synth 0.3 sine " + tone +
                                  " && lame --quiet -b 128 " + wav + " " + mp3;
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
     }
     setenv("VBMP3_OUTPUT", "null", 1);
 
-    Harness h(dir.string(), REAL_VBMP3_PATH);
+    Harness h(dir.dir(), REAL_VBMP3_PATH);
     std::mutex mutex;
     std::condition_variable arrived;
     int posted = 0;
@@ -70,7 +66,6 @@ TEST(Soak, RepeatAllThroughAThousandTrackChanges) {
     EXPECT_TRUE(h.ui.messages.empty());
     h.run(exit_Click);
     h.lib.events().setWake(nullptr);
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """contract.py: the library's promises as heard in a recording of the server's null sink.
 
-    contract.py record REC.wav REC.stamps     records until SIGTERM (sound.record)
-    contract.py check REC.wav REC.stamps EVENTS F0 F1 SECONDS TONE
-        EVENTS is drive's report of the commands of contract_test.sh; the first file is a
-        sweep from F0 to F1 Hz over SECONDS, the second a steady TONE Hz below F0.
+    contract.py REC.wav REC.stamps EVENTS F0 F1 SECONDS TONE
+        REC is zt4test.recorder's recording, EVENTS drive's report of the commands of
+        contract_test.sh; the first file is a sweep from F0 to F1 Hz over SECONDS, the second
+        a steady TONE Hz below F0.
 
 Fails (naming what was heard) unless: a pause is silent until the restart, which goes on from
 the sample where the pause stopped; vbmp3_setVolume(100, 1) leaves the right channel 45 dB
@@ -15,41 +15,23 @@ benchmark's business: the silences are checked from 150 ms after a pause, and fr
 after a close or a replacing play (the recording's clock, which can only run early: a sink
 renders ahead).
 """
-import os
-import subprocess
 import sys
-from array import array
-from math import log10, sqrt
 
-# No __pycache__ left in the source tree.
-sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import sound  # noqa: E402
+from zt4test import wav
+from zt4test.recorder import clock
+from zt4test.samples import SILENCE, level_db, pitch
+from zt4test.wav import RATE
 
-RATE = sound.RATE
 BLOCK = 0.02
 MARGIN = 0.03
 PAUSE_SETTLE = 0.15
 VOLUME_SETTLE = 0.2
 
 
-def read_stereo(path):
-    raw = subprocess.run(["sox", "--ignore-length", path, "-D", "-t", "raw", "-e", "signed",
-                          "-b", "16", "-r", str(RATE), "-c", "2", "-"],
-                         check=True, capture_output=True).stdout
-    x = array("h", raw)
-    return x[0::2], x[1::2]
-
-
-def rms_db(x, begin, end):
-    n = max(1, end - begin)
-    return 20 * log10(max(1e-9, sqrt(sum(v * v for v in x[begin:end]) / n)))
-
-
 class Recording:
-    def __init__(self, wav, stamps, f0, f1, seconds, tone):
-        self.left, self.right = read_stereo(wav)
-        self.t0 = sound.clock(stamps)
+    def __init__(self, wav_path, stamps, f0, f1, seconds, tone):
+        self.left, self.right = wav.read(wav_path)
+        self.t0 = clock(stamps)
         self.f0, self.f1, self.seconds, self.tone = f0, f1, seconds, tone
 
     def index(self, t):
@@ -63,13 +45,13 @@ class Recording:
         for b in range(self.index(begin), self.index(end) - n + 1, n):
             t = self.t0 + b / RATE
             quarters = [max(map(abs, self.left[q:q + n // 4])) for q in range(b, b + n, n // 4)]
-            if max(quarters) < sound.SILENCE:
+            if max(quarters) < SILENCE:
                 yield t, "silence"
                 continue
-            if min(quarters) < sound.SILENCE:
+            if min(quarters) < SILENCE:
                 yield t, "edge"
                 continue
-            f = sound.pitch(self.left, b, b + n, RATE)
+            f = pitch(self.left, b, b + n, RATE)
             if abs(f - self.tone) <= 0.1 * self.tone:
                 yield t, "tone"
             elif self.f0 * 0.95 <= f <= self.f1 * 1.05:
@@ -119,10 +101,10 @@ def check(rec, events):
     full = rec.index(restart + 0.3), rec.index(v1 - VOLUME_SETTLE)
     one = rec.index(v1 + VOLUME_SETTLE), rec.index(v2 - VOLUME_SETTLE)
     sixty = rec.index(v2 + VOLUME_SETTLE), rec.index(at["vol:100:100"][0] - VOLUME_SETTLE)
-    full_db = rms_db(rec.left, *full)
-    apart = rms_db(rec.right, *one) - rms_db(rec.left, *one)
-    left_60 = rms_db(rec.left, *sixty) - full_db
-    right_60 = rms_db(rec.right, *sixty) - rms_db(rec.right, *full)
+    full_db = level_db(rec.left, *full)
+    apart = level_db(rec.right, *one) - level_db(rec.left, *one)
+    left_60 = level_db(rec.left, *sixty) - full_db
+    right_60 = level_db(rec.right, *sixty) - level_db(rec.right, *full)
     print("volume: (100, 1) right %.1f dB under left; (60, 60) %.1f and %.1f dB" %
           (-apart, left_60, right_60))
     if abs(apart + 45) > 2:
@@ -147,14 +129,11 @@ def check(rec, events):
 
 
 def main(argv):
-    if argv[0] == "record":
-        sound.record(argv[1], argv[2])
-        return 0
-    wav, stamps, events_path = argv[1:4]
-    f0, f1, seconds, tone = map(float, argv[4:8])
+    wav_path, stamps, events_path = argv[0:3]
+    f0, f1, seconds, tone = map(float, argv[3:7])
     with open(events_path) as f:
         events = [(line.split()[0], float(line.split()[1])) for line in f if line.strip()]
-    problems = check(Recording(wav, stamps, f0, f1, seconds, tone), events)
+    problems = check(Recording(wav_path, stamps, f0, f1, seconds, tone), events)
     for p in problems:
         print("contract.py: %s" % p)
     return 1 if problems else 0

@@ -31,7 +31,7 @@ stream() {
 
 step="starting $SERVER"
 pulse_start "$tmp/server"
-python3 "$here/contract.py" record "$tmp/rec.wav" "$tmp/rec.stamps" &
+python3 -m zt4test.recorder "$tmp/rec.wav" "$tmp/rec.stamps" &
 recorder=$! && pids+=("$recorder")
 for _ in $(seq 100); do [ -s "$tmp/rec.stamps" ] && break || sleep 0.05; done
 sleep 0.5
@@ -52,6 +52,6 @@ sleep 0.3
 kill "$recorder" && wait "$recorder"
 
 step="judging the recording"
-python3 "$here/contract.py" check "$tmp/rec.wav" "$tmp/rec.stamps" "$tmp/events.txt" \
+python3 "$here/contract.py" "$tmp/rec.wav" "$tmp/rec.stamps" "$tmp/events.txt" \
     $F0 $F1 $LENGTH $TONE
 echo "contract on $SERVER: all checks passed"

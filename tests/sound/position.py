@@ -7,17 +7,18 @@ far the track at most is from where it would be had it run on in real time from 
 block before (a skip or repeat; 0 for one unbroken stretch). Silence is the track standing
 still, so a pause is no jump. Fails when the recording holds nothing of the sweep.
 """
-import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from sound import SILENCE, pitch, read_wav  # noqa: E402
+from zt4test import wav
+from zt4test.samples import SILENCE, pitch
+from zt4test.wav import RATE
 
 BLOCK_SECONDS = 0.04
 
 
 def main(path, f0, f1, seconds):
-    rate, x = read_wav(path)
+    x, _ = wav.read(path)
+    rate = RATE
     n = int(rate * BLOCK_SECONDS)
     found = []  # (time in the recording, position in the track) of each block's middle
     for b in range(0, len(x) - n + 1, n):

@@ -1,5 +1,6 @@
 # Sourced first by the shell tests (and benchmarks): strict mode, $here (the script's
-# folder), $root (the repository), scripts/xvfb.sh, pulse.sh and:
+# folder), $root (the repository), Debian's python3 with the Python helpers
+# (tests/support/zt4test) on its path, scripts/xvfb.sh, pulse.sh, recording.sh and:
 #   usage "ARG..." "$@"  exits 2 unless there is one argument per word of ARG...
 #   need TOOL...         exits 77 (skipped) unless every TOOL is installed; skip/fail WHY
 #   scratch NAME         makes $tmp; on exit stops $pids, PulseAudio and the desktop, and
@@ -9,10 +10,19 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# No __pycache__ written into the source tree.
+export PYTHONPATH=$root/tests/support${PYTHONPATH:+:$PYTHONPATH} PYTHONDONTWRITEBYTECODE=1
+# Debian's programs first, which scripts/setup.sh installs: pyatspi exists only for Debian's
+# python3, and it starts at once, where another python3 on PATH may be a wrapper (pyenv's)
+# that takes seconds on a busy machine, which a recorder started just before the sound it
+# should hear cannot afford.
+export PATH=/usr/bin:$PATH
 # shellcheck source=scripts/xvfb.sh
 . "$root/scripts/xvfb.sh"
 # shellcheck source=tests/support/pulse.sh
 . "$root/tests/support/pulse.sh"
+# shellcheck source=tests/support/recording.sh
+. "$root/tests/support/recording.sh"
 pids=()
 step=""
 

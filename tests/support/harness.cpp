@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -12,13 +11,6 @@
 namespace zt4::test {
 
 namespace {
-
-std::string MakeTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zt4-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
 
 std::string CurrentFolder() {
     char buffer[PATH_MAX];
@@ -39,9 +31,10 @@ void TestUi::showOpenDialog(CommonDialog& dialog) {
 }
 
 Harness::Harness(const std::string& dir, const std::string& library)
-    : folder(dir.empty() ? MakeTempFolder() : dir), lib(library), app(lib, ui), Top(app.Top),
-      dispatcher(app, [this] { return now; }) {
-    ownFolder_ = dir.empty();
+    : folder(dir.empty() ? ownFolder_.emplace().dir() : dir), lib(library),
+      dispatcher(
+          lib, ui, [this] { return now; }, view),
+      app(dispatcher.app()), Top(app.Top) {
     oldFolder_ = CurrentFolder();
     if (chdir(folder.c_str()) != 0)
         throw std::runtime_error("cannot enter " + folder);
@@ -53,14 +46,10 @@ Harness::Harness(const std::string& dir, const std::string& library)
 Harness::~Harness() {
     if (chdir(oldFolder_.c_str()) != 0)
         std::abort();
-    if (ownFolder_) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
 }
 
 void Harness::run(const std::function<void(App&)>& handler) {
-    dispatcher.run([this, handler] { handler(app); });
+    dispatcher.run(handler);
 }
 
 void Harness::advance(int64_t ms) {

@@ -4,12 +4,14 @@
 // message boxes and the open-file dialog.
 
 #include "core/app.h"
+#include "temp_folder.h"
 #include "wiring/dispatcher.h"
 #include "wiring/handlers.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,21 @@ class TestUi : public UiServices {
             duringMessage();
     }
     void showOpenDialog(CommonDialog& dialog) override;
+};
+
+// The logic tests pump the dispatcher themselves and look at the model, not at a view; a
+// test may check the model after every handler.
+class TestView : public DispatchObserver {
+  public:
+    std::function<void()> afterEachHandler;
+
+  private:
+    void afterHandler() override {
+        if (afterEachHandler)
+            afterEachHandler();
+    }
+    void beforeModal() override {}
+    void wake() override {}
 };
 
 class Harness {
@@ -94,17 +111,23 @@ class Harness {
     // unless `boxesMayBeTicked`.
     std::string playlistProblem(bool boxesMayBeTicked = true) const;
 
+  private:
+    // The fresh folder made when none was given: made first and removed last, around
+    // everything that works in it.
+    std::optional<TempFolder> ownFolder_;
+
+  public:
     std::string folder;
     Vbmp3Binding lib;
     TestUi ui;
-    App app;
-    TopForm& Top;
+    TestView view;
     int64_t now = 0;
     Dispatcher dispatcher;
+    App& app;
+    TopForm& Top;
 
   private:
     std::string oldFolder_;
-    bool ownFolder_ = false;
 };
 
 } // namespace zt4::test

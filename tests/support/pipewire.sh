@@ -7,7 +7,7 @@
 #                  server, starting it again (pulse_start) brings it back
 #   PIPEWIRE_PID   pipewire itself; pipewire_crash kills it, and with it all of the server
 # pulse_start DIR while pipewire runs starts pipewire-pulse alone, its socket in DIR.
-PULSE_TOOLS="pipewire wireplumber pipewire-pulse dbus-daemon pactl parecord"
+PULSE_TOOLS="pipewire wireplumber pipewire-pulse dbus-daemon pactl parec"
 
 pulse_start() {
     local dir=$1 i

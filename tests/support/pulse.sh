@@ -4,10 +4,13 @@
 # (pipewire.sh).
 #   pulse_start DIR    starts it with its runtime files in DIR; exports PULSE_SERVER; PULSE_PID
 #                      is the process the clients talk to, PULSE_SOCKET its socket
-#   pulse_record FILE  records the sink's monitor to FILE (WAV); PULSE_RECORD_PID is its PID
+#   pulse_record FILE [STAMPS]
+#                      records the sink's monitor to FILE (WAV), the time of each read in
+#                      STAMPS (zt4test.recorder), and returns once sound comes;
+#                      PULSE_RECORD_PID is its PID
 #   pulse_stop         stops both
 # PULSE_TOOLS names the programs they need.
-PULSE_TOOLS="pulseaudio pactl parecord pacat"
+PULSE_TOOLS="pulseaudio pactl parec pacat"
 
 pulse_start() {
     local dir=$1 i
@@ -39,9 +42,15 @@ PA
 }
 
 pulse_record() {
-    parecord --device=zt4test.monitor --rate=44100 --channels=2 --format=s16le \
-        --latency-msec=20 --file-format=wav "$1" &
+    python3 -m zt4test.recorder "$@" &
     PULSE_RECORD_PID=$!
+    # Recording once the first sound has come: the server may go or change sockets next.
+    for _ in $(seq 200); do
+        [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 44 ] && return 0
+        sleep 0.05
+    done
+    echo "pulse.sh: the recorder of $1 got no sound" >&2
+    return 1
 }
 
 pulse_stop() {

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
-#include <stdexcept>
 
 namespace vbmp3_test {
 
@@ -15,12 +14,6 @@ std::string mp3(const std::string& name) {
                     " " VBMP3_TEST_MP3_DIR " >/dev/null");
     EXPECT_EQ(made, 0) << "could not make the test MP3s";
     return std::string(VBMP3_TEST_MP3_DIR) + "/" + name;
-}
-
-TempDir::TempDir() : dir(std::filesystem::temp_directory_path() / "vbmp3-test-XXXXXX") {
-    if (!mkdtemp(dir.data())) {
-        throw std::runtime_error("mkdtemp failed");
-    }
 }
 
 Pcm read_wav(const std::string& path) {
@@ -71,7 +64,7 @@ bool wait_for_ends(int n, std::chrono::milliseconds timeout) {
 }
 } // namespace events
 
-Pcm play_to_wav(const std::string& file, const TempDir& dir) {
+Pcm play_to_wav(const std::string& file, const TempFolder& dir) {
     const std::string wav = dir.path("out.wav");
     ScopedEnv output("VBMP3_OUTPUT", "wav:" + wav);
     events::reset();

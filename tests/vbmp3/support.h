@@ -1,6 +1,7 @@
 // Shared helpers of the libvbmp3 tests: test files, WAV output, end events.
 #pragma once
 
+#include "support/temp_folder.h"
 #include "vbmp3.h"
 
 #include <chrono>
@@ -26,13 +27,7 @@ struct Pcm {
     size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-// A fresh folder, removed with its contents at the end of the scope.
-struct TempDir {
-    TempDir();
-    ~TempDir() { std::filesystem::remove_all(dir); }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    std::string dir;
-};
+using TempFolder = zt4::test::TempFolder;
 
 // Sets an environment variable for the scope.
 struct ScopedEnv {
@@ -83,6 +78,6 @@ class LibraryTest : public ::testing::Test {
 Pcm read_wav(const std::string& path);
 
 // Plays `file` to its end into a WAV file and returns what was written.
-Pcm play_to_wav(const std::string& file, const TempDir& dir);
+Pcm play_to_wav(const std::string& file, const TempFolder& dir);
 
 } // namespace vbmp3_test

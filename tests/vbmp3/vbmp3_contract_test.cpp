@@ -68,7 +68,7 @@ TEST_F(RealTimeOutput, NoEndOfAFileReplacedOrClosedByAFailedOpen) {
 }
 
 TEST_F(Contract, OnlyTheNewFilePlaysInFullEvenIfDeletedAfterOpening) {
-    TempDir dir;
+    TempFolder dir;
     const std::string copy = dir.path("copy.mp3");
     std::filesystem::copy_file(mp3("s48.mp3"), copy);
     ScopedEnv output("VBMP3_OUTPUT", "wav:" + dir.path("out.wav"));
@@ -175,7 +175,7 @@ TEST_F(RealTimeOutput, CloseInEveryState) {
 // Read through a FIFO at the test's pace, the output can be compared sample by sample with a
 // whole play.
 TEST_F(Contract, PauseResumesFromTheSameSampleAndAVolumeChangeIsHeardWithinWhatTheOutputHolds) {
-    TempDir dir;
+    TempFolder dir;
     const Pcm whole = play_to_wav(mp3("long.mp3"), dir);
     ASSERT_EQ(whole.frames(), 264600u);
     const std::string fifo = dir.path("out.fifo");
@@ -317,7 +317,7 @@ TEST_F(FastOutput, ManyCyclesLeaveNoThreadOrFileBehindAndFreeLeavesItUsable) {
 }
 
 TEST_F(RealTimeOutput, AFileCutShortWhilePlayingEndsOnce) {
-    TempDir dir;
+    TempFolder dir;
     const std::string copy = dir.path("copy.mp3");
     std::filesystem::copy_file(mp3("long.mp3"), copy);
     const auto begin = Clock::now();

@@ -36,7 +36,7 @@ TEST_P(IsoVector, DecodesWithFullAccuracy) {
     const int rate = std::stoi(row[4]);
     const size_t channels = std::stoul(row[5]);
 
-    TempDir tmp;
+    TempFolder tmp;
     const Pcm out = play_to_wav(dir + "/" + row[0], tmp);
     ASSERT_EQ(out.channels, 2);
     EXPECT_EQ(out.rate, rate);
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(LayerIII, IsoVector,
 
 class Plays : public LibraryTest {
   protected:
-    TempDir dir_;
+    TempFolder dir_;
 };
 
 // Sign changes of one channel in its middle second: twice the frequency of a sine. The

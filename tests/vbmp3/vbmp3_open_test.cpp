@@ -70,7 +70,7 @@ TEST_F(Open, TagTextIsValidUtf8AndALongTitleIsCutOnACharacterBoundary) {
     // An ID3v1 artist in the form of UTF-8 but encoding a surrogate: not UTF-8, so Latin-1.
     std::string v1 = "TAG" + std::string(125, '\0');
     v1.replace(33, 3, "\xed\xa0\x80");
-    TempDir dir;
+    TempFolder dir;
     std::ofstream(dir.path("bad_text.mp3"), std::ios::binary) << v2 << audio << v1;
     ASSERT_NE(open_into(dir.path("bad_text.mp3"), info), 0);
     EXPECT_STREQ(info.title, "Caf\uFFFD \uFFFD\uFFFD");
@@ -78,7 +78,7 @@ TEST_F(Open, TagTextIsValidUtf8AndALongTitleIsCutOnACharacterBoundary) {
 }
 
 TEST_F(Open, RefusesWhatHasNoMpegAudio) {
-    TempDir dir;
+    TempFolder dir;
     std::ofstream(dir.path("text.mp3")) << "This is not MPEG audio.\n";
     // A complete ID3v2.3 header announcing 100 bytes of padding, and nothing after it.
     std::ofstream(dir.path("tag_only.mp3"), std::ios::binary)

@@ -64,7 +64,7 @@ TEST_F(ViewFileDialog, ListsMp3FilesInAnyLetterCaseAndAddsTheChosenOne) {
     EXPECT_EQ(filterShown, "MP3ファイル(*.mp3)");
     EXPECT_EQ(listed, QStringList({"Loud Song.MP3", "quiet.mp3"}));
     EXPECT_EQ(widget<QLabel>("mpath(0)")->text(), "★1★Loud Song.MP3");
-    EXPECT_EQ(player->app.Top.TrackPath[0], path);
+    EXPECT_EQ(player->dispatcher.form().TrackPath[0], path);
     EXPECT_TRUE(widget("MusicStart")->isEnabled());
 }
 

@@ -84,7 +84,7 @@ TEST_F(ViewHelp, FaqAgainScrollsBackToTheTop) {
     for (int i = 0; i < 500; ++i)
         body += "\r\nline " + std::to_string(i);
     start();
-    player->app.FaqBody = body;
+    player->dispatcher.app().FaqBody = body;
     trigger(player->top, "faq");
     QPlainTextEdit* text = player->ui.faqWindow()->textView();
     text->verticalScrollBar()->setValue(200);
@@ -101,7 +101,7 @@ TEST_F(ViewHelp, BigFaqTextOpensAtOnceAndNeverStallsTheEventLoop) {
     for (; body.size() < 50u * 1024 * 1024; ++lines)
         body += line;
     start();
-    player->app.FaqBody = std::move(body);
+    player->dispatcher.app().FaqBody = std::move(body);
     QElapsedTimer clock;
     clock.start();
     trigger(player->top, "faq");

@@ -26,7 +26,7 @@ TEST_F(ViewInput, VolumeButtonMovesTheKnobAndOneTickSendsTheVolume) {
     advance(16); // the start-up volume
     clearCalls();
     QTest::mouseClick(widget("RightSide"), Qt::LeftButton);
-    EXPECT_EQ(player->app.Top.Volumeanalyze.Left, 4814);
+    EXPECT_EQ(player->dispatcher.form().Volumeanalyze.Left, 4814);
     EXPECT_EQ(widget("Volumeanalyze")->x(), 321);
     EXPECT_EQ(widget("Volumeanalyze1")->x(), 321);
     advance(16);
@@ -41,11 +41,11 @@ TEST_F(ViewInput, DraggingTheGripMovesTheKnobAndTicksSendTheVolumeUntilRelease) 
     QWidget* grip = widget("Volumeanalyze1");
     const QPoint pressed = inWindow(grip, QPoint(4, 8));
     QTest::mousePress(window, Qt::LeftButton, {}, pressed);
-    EXPECT_EQ(player->app.Top.Dragging, kTrue);
+    EXPECT_EQ(player->dispatcher.form().Dragging, kTrue);
 
     // 30 pixels to the right: 450 twips.
     QTest::mouseMove(window, pressed + QPoint(30, 0));
-    EXPECT_FLOAT_EQ(player->app.Top.Volumeanalyze.Left, 4734 + 450);
+    EXPECT_FLOAT_EQ(player->dispatcher.form().Volumeanalyze.Left, 4734 + 450);
     EXPECT_EQ(widget("Volumeanalyze")->x(), 346);
     EXPECT_EQ(grip->x(), 346);
     advance(16);
@@ -53,15 +53,15 @@ TEST_F(ViewInput, DraggingTheGripMovesTheKnobAndTicksSendTheVolumeUntilRelease) 
 
     // Far past the right end, outside the grip: it still gets the move, the knob stays.
     QTest::mouseMove(window, pressed + QPoint(200, 40));
-    EXPECT_EQ(player->app.Top.Dragging, kTrue);
-    EXPECT_FLOAT_EQ(player->app.Top.Volumeanalyze.Left, 4734 + 450);
+    EXPECT_EQ(player->dispatcher.form().Dragging, kTrue);
+    EXPECT_FLOAT_EQ(player->dispatcher.form().Volumeanalyze.Left, 4734 + 450);
     EXPECT_EQ(grip->x(), 346);
     // Back inside the track, the knob follows again.
     QTest::mouseMove(window, pressed + QPoint(10, 40));
-    EXPECT_FLOAT_EQ(player->app.Top.Volumeanalyze.Left, 4734 + 450 - 20 * 15);
+    EXPECT_FLOAT_EQ(player->dispatcher.form().Volumeanalyze.Left, 4734 + 450 - 20 * 15);
 
     QTest::mouseRelease(window, Qt::LeftButton, {}, pressed + QPoint(10, 40));
-    EXPECT_EQ(player->app.Top.Dragging, kFalse);
+    EXPECT_EQ(player->dispatcher.form().Dragging, kFalse);
     clearCalls();
     advance(100);
     EXPECT_TRUE(calls().empty());
@@ -85,10 +85,10 @@ TEST_F(ViewInput, TrackNumberBoxTakesWhatItsKeyFilterLetThrough) {
     EXPECT_EQ(box->text(), "1");
     QTest::keyClicks(box, "23");
     EXPECT_EQ(box->text(), "12"); // two characters at most
-    EXPECT_EQ(player->app.Top.Text1.Caption, "12");
+    EXPECT_EQ(player->dispatcher.form().Text1.Caption, "12");
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_EQ(box->text(), "1");
-    EXPECT_EQ(player->app.Top.Text1.Caption, "1");
+    EXPECT_EQ(player->dispatcher.form().Text1.Caption, "1");
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier); // paste is a typed control code
     EXPECT_EQ(box->text(), "1");
     // A command that empties the box shows in it.
@@ -99,7 +99,7 @@ TEST_F(ViewInput, TrackNumberBoxTakesWhatItsKeyFilterLetThrough) {
 TEST_F(ViewInput, ClickingARepeatOptionSelectsItAndRecoloursTheCaptions) {
     start();
     QTest::mouseClick(widget("RepeatOption(0)"), Qt::LeftButton);
-    EXPECT_EQ(player->app.Top.selectedRepeatOption(), 0);
+    EXPECT_EQ(player->dispatcher.form().selectedRepeatOption(), 0);
     EXPECT_TRUE(widget<QRadioButton>("RepeatOption(0)")->isChecked());
     EXPECT_FALSE(widget<QRadioButton>("RepeatOption(2)")->isChecked());
     EXPECT_EQ(widget("ROLabel(0)")->palette().color(QPalette::WindowText), QColor(255, 185, 0));
@@ -115,7 +115,7 @@ TEST_F(ViewInput, CheckBoxesMarkRowsAndCommandsClearThem) {
     start();
     addFile("a.mp3");
     QTest::mouseClick(widget("SakujoCheck(3)"), Qt::LeftButton);
-    EXPECT_EQ(player->app.Top.SakujoCheck[3].Value, 1);
+    EXPECT_EQ(player->dispatcher.form().SakujoCheck[3].Value, 1);
     // Deleting with nothing in row 3: the command says so and clears the mark.
     QTest::mouseClick(widget("Sakujo"), Qt::LeftButton);
     ASSERT_FALSE(messages.empty());
@@ -135,7 +135,7 @@ TEST_F(ViewInput, AddingAndPlayingShowsTheRowTheMarkAndTheStatus) {
     EXPECT_EQ(widget<QLabel>("Startm(0)")->text(), "●");
     EXPECT_EQ(widget<QLabel>("Label1")->text(), "再生中");
     advance(950 * 12);
-    const TopForm& form = player->app.Top;
+    const TopForm& form = player->dispatcher.form();
     EXPECT_EQ(widget<QLabel>("Labelsec(1)")->text(), "1");
     EXPECT_EQ(widget<QLabel>("Labelsec(0)")->text().toStdString(), form.Labelsec[0].Caption);
 
@@ -148,8 +148,8 @@ TEST_F(ViewInput, TheLibrarysEndOfTrackReachesTheWindowThroughTheEventLoop) {
     addFile("a.mp3");
     QTest::mouseClick(widget("MusicStart"), Qt::LeftButton);
     // From another thread, as the library's playback thread calls it.
-    auto fire = reinterpret_cast<int32_t (*)(int32_t, int32_t)>(
-        player->binding.symbol("fake_fire_callback"));
+    auto fire =
+        reinterpret_cast<int32_t (*)(int32_t, int32_t)>(library->symbol("fake_fire_callback"));
     std::thread([fire] { fire(4, 0); }).join();
     QTest::qWait(20); // the queued wake-up; the repeat timer is then due
     advance(16);

@@ -16,8 +16,8 @@ TEST_F(ViewModal, TheFailingTrackMessageShowsWithTheMarkGoneFromTheRowThatEnded)
     start();
     for (const char* name : {"a.mp3", "bad.mp3", "c.mp3"})
         addFile(name);
-    reinterpret_cast<fake_fail_paths_containing_fn>(
-        player->binding.symbol("fake_fail_paths_containing"))("bad");
+    reinterpret_cast<fake_fail_paths_containing_fn>(library->symbol("fake_fail_paths_containing"))(
+        "bad");
     QTest::mouseClick(widget("MusicStart"), Qt::LeftButton);
     ASSERT_EQ(widget<QLabel>("Startm(0)")->text(), "●");
     QStringList marksThen;
@@ -26,7 +26,7 @@ TEST_F(ViewModal, TheFailingTrackMessageShowsWithTheMarkGoneFromTheRowThatEnded)
         for (int i = 0; i < 3; ++i)
             marksThen << widget<QLabel>(qPrintable(QString("Startm(%1)").arg(i)))->text();
     };
-    reinterpret_cast<fake_fire_callback_fn>(player->binding.symbol("fake_fire_callback"))(4, 0);
+    reinterpret_cast<fake_fire_callback_fn>(library->symbol("fake_fire_callback"))(4, 0);
     advance(1000);
     EXPECT_EQ(messages, std::vector<QString>{"ファイルを開けませんでした。"});
     EXPECT_EQ(marksThen, QStringList({"", "", ""}));

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 
 #include <climits>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -15,18 +14,16 @@ namespace zt4::test {
 void ViewTest::SetUp() {
     char buffer[PATH_MAX];
     oldFolder_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
-    std::string pattern = (std::filesystem::temp_directory_path() / "zt4-view-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
+    folder = tempFolder_.emplace().dir();
     ASSERT_EQ(chdir(folder.c_str()), 0);
 }
 
 void ViewTest::TearDown() {
     player.reset();
+    library.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(chdir(oldFolder_.c_str()), 0);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    tempFolder_.reset();
 }
 
 void ViewTest::start(bool withFaq) {
@@ -36,8 +33,9 @@ void ViewTest::start(bool withFaq) {
             << "Q. first\r\n\x83\x65\x83\x58\x83\x67\r\nA. last\r\n";
     }
     player.reset(); // a test may start the program again
-    player = std::make_unique<qt::Player>(FAKE_VBMP3_PATH, [this] { return now; });
-    reinterpret_cast<fake_reset_fn>(player->binding.symbol("fake_reset"))();
+    library = std::make_unique<Vbmp3Binding>(FAKE_VBMP3_PATH);
+    player = std::make_unique<qt::Player>(*library, [this] { return now; });
+    reinterpret_cast<fake_reset_fn>(library->symbol("fake_reset"))();
     player->ui.messageBox = [this](const QString& text) { messages.push_back(text); };
     player->ui.quit = [this] { ++quits; };
     player->start();
@@ -54,7 +52,7 @@ void ViewTest::advance(int64_t ms) {
     const int64_t target = now + ms;
     // After the end nothing runs, so due timers stay due.
     for (int64_t due = player->dispatcher.nextDue();
-         due >= 0 && due <= target && !player->app.Ended; due = player->dispatcher.nextDue()) {
+         due >= 0 && due <= target && !player->driver.ended(); due = player->dispatcher.nextDue()) {
         now = std::max(now, due);
         player->driver.pump();
     }
@@ -63,7 +61,7 @@ void ViewTest::advance(int64_t ms) {
 }
 
 std::vector<std::string> ViewTest::calls() {
-    const char* text = reinterpret_cast<fake_calls_fn>(player->binding.symbol("fake_calls"))();
+    const char* text = reinterpret_cast<fake_calls_fn>(library->symbol("fake_calls"))();
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
@@ -72,7 +70,7 @@ std::vector<std::string> ViewTest::calls() {
 }
 
 void ViewTest::clearCalls() {
-    reinterpret_cast<fake_clear_calls_fn>(player->binding.symbol("fake_clear_calls"))();
+    reinterpret_cast<fake_clear_calls_fn>(library->symbol("fake_clear_calls"))();
 }
 
 QPoint ViewTest::inWindow(QWidget* w, QPoint local) const {

@@ -2,7 +2,9 @@
 // The whole program as main() wires it, on the offscreen platform, with the recording fake
 // library, a virtual clock and answers for the message boxes, started in a fresh folder.
 
+#include "decoder/vbmp3_binding.h"
 #include "qt/player.h"
+#include "support/temp_folder.h"
 
 #include <QTest>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,12 +46,14 @@ class ViewTest : public ::testing::Test {
 
     std::string folder;
     int64_t now = 0;
+    std::unique_ptr<Vbmp3Binding> library; // the recording fake, loaded afresh for each start
     std::unique_ptr<qt::Player> player;
     std::vector<QString> messages; // every message box, in order
     int quits = 0;
 
   private:
     std::string oldFolder_;
+    std::optional<TempFolder> tempFolder_;
 };
 
 } // namespace zt4::test

@@ -1,106 +1,39 @@
-#!/usr/bin/env python3
-"""sound.py REC.wav PLAYS REF.wav...: fails unless the recording holds PLAYS of the decoded
-test files (one steady sine each), told apart by the pitch of every 10 ms. "1 2 3": the
+"""python3 -m zt4test.plays REC.wav PLAYS REF.wav...: fails unless the recording holds PLAYS
+of the decoded test files (one steady sine each), told apart by the pitch of every 10 ms. "1 2 3": the
 first played whole, then the second, then the third, and nothing else; "1 2 3 1+": the last
 may be cut short and anything may follow. Silence between plays (the player moves on on a
 timer) and short dropouts are allowed: a play is counted by its sounding length.
 """
-import os
-import signal
-import struct
-import subprocess
 import sys
-import time
-from array import array
 
-SILENCE = 64  # peak sample value under which a block counts as silent (about -54 dBFS)
+from zt4test import wav
+from zt4test.samples import SILENCE, pitch
+from zt4test.wav import RATE
+
 BLOCK_SECONDS = 0.01
 PITCH_TOLERANCE = 0.05  # relative
 LENGTH_TOLERANCE = 0.03  # seconds per play, on top of the 10 ms a block boundary may shift
 MERGE_GAP = 0.3  # seconds of silence or unknown sound that still join two parts of a play
-RATE = 44100
-
-
-def read_wav(path):
-    """(rate, samples of the first channel); a recording whose header was never finished
-    still reads to the end of the file."""
-    raw = subprocess.run(["sox", "--ignore-length", path, "-D", "-t", "raw", "-e", "signed",
-                          "-b", "16", "-r", str(RATE), "-", "remix", "1"],
-                         check=True, capture_output=True).stdout
-    return RATE, array("h", raw)
-
-
-def record(wav_path, stamps_path):
-    """Records the null sink's monitor into WAV_PATH until SIGTERM; STAMPS_PATH pairs the
-    CLOCK_MONOTONIC time of every read with the frames read so far (see clock())."""
-    proc = subprocess.Popen(
-        ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
-         "--format=s16le", "--latency-msec=5"], stdout=subprocess.PIPE, bufsize=0)
-    stop = []
-    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
-    frames = 0
-    with open(wav_path, "wb") as wav, open(stamps_path, "w") as stamps:
-        wav.write(b"\0" * 44)
-        pending = b""
-        while not stop:
-            try:
-                chunk = os.read(proc.stdout.fileno(), 65536)
-            except InterruptedError:
-                continue
-            now = time.monotonic()
-            if not chunk:
-                break
-            pending += chunk
-            whole = len(pending) - len(pending) % 4
-            wav.write(pending[:whole])
-            frames += whole // 4
-            pending = pending[whole:]
-            stamps.write("%.6f %d\n" % (now, frames))
-        proc.terminate()
-        proc.wait()
-        size = frames * 4
-        wav.seek(0)
-        wav.write(b"RIFF" + struct.pack("<I", 36 + size) + b"WAVEfmt " +
-                  struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16) +
-                  b"data" + struct.pack("<I", size))
-
-
-def clock(stamps_path):
-    """When frame 0 of a recording was mixed, on CLOCK_MONOTONIC: frame n cannot reach the
-    recorder before the sink has mixed it, so the least (time - frames / rate) over its reads
-    is that time plus the smallest delivery delay seen; frame n was mixed at t0 + n / rate."""
-    t0 = None
-    with open(stamps_path) as f:
-        for line in f:
-            t, n = line.split()
-            t0 = min(t0, float(t) - int(n) / RATE) if t0 is not None else float(t) - int(n) / RATE
-    return t0
-
-
-def pitch(x, begin, end, rate):
-    """Frequency from the upward zero crossings in x[begin:end], or 0 if too few."""
-    at = [i - 1 + x[i - 1] / (x[i - 1] - x[i]) for i in range(begin + 1, end) if x[i - 1] < 0 <= x[i]]
-    return (len(at) - 1) * rate / (at[-1] - at[0]) if len(at) > 1 and at[-1] > at[0] else 0.0
 
 
 class Reference:
     def __init__(self, path):
-        rate, x = read_wav(path)
+        x, _ = wav.read(path)
         loud = [i for i in range(len(x)) if abs(x[i]) >= SILENCE]
-        self.seconds = (loud[-1] + 1 - loud[0]) / rate
-        self.pitch = pitch(x, loud[0], loud[-1] + 1, rate)
+        self.seconds = (loud[-1] + 1 - loud[0]) / RATE
+        self.pitch = pitch(x, loud[0], loud[-1] + 1, RATE)
 
 
 def parts(path, refs):
     """[(label, start s, length s)], label "silence", "?" or the reference's number."""
-    rate, x = read_wav(path)
-    n = int(rate * BLOCK_SECONDS)
+    x, _ = wav.read(path)
+    n = int(RATE * BLOCK_SECONDS)
     labels = []
     for b in range(0, len(x) - n + 1, n):
         if max(abs(v) for v in x[b:b + n]) < SILENCE:
             labels.append("silence")
         else:
-            f = pitch(x, b, b + n, rate)
+            f = pitch(x, b, b + n, RATE)
             labels.append(next((str(k) for k, ref in enumerate(refs, 1)
                                 if abs(f - ref.pitch) <= PITCH_TOLERANCE * ref.pitch), "?"))
     # Runs of equal blocks, then the edges between sound and silence to the sample.
@@ -118,7 +51,7 @@ def parts(path, refs):
         if j + 1 < len(runs) and runs[j + 1][0] == "silence":
             runs[j + 1][1] = run[2] = 1 + next(i for i in reversed(range(run[1], run[2]))
                                                if abs(x[i]) >= SILENCE)
-    return [(label, begin / rate, (end - begin) / rate) for label, begin, end in runs]
+    return [(label, begin / RATE, (end - begin) / RATE) for label, begin, end in runs]
 
 
 def expect(found, wanted, refs):
@@ -160,7 +93,7 @@ def main(rec, wanted, *ref_paths):
     found = parts(rec, refs)
     problem = expect(found, wanted, refs)
     if problem:
-        print("sound.py: %s: %s; its parts (start ms, length ms, reference):" % (rec, problem))
+        print("plays: %s: %s; its parts (start ms, length ms, reference):" % (rec, problem))
         for label, start, length in found:
             print("%9.1f %8.1f %s" % (start * 1000, length * 1000, label))
     return 1 if problem else 0

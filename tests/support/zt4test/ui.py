@@ -1,17 +1,16 @@
-#!/usr/bin/python3
-"""Drives the running player as a user does (real X input through xdotool) and reads its
-window through AT-SPI, where a widget's description is its form name ("MusicStart",
-"Startm(2)") and a label's text its accessible name.
+"""python3 -m zt4test.ui COMMAND ARG...: drives the running player as a user does (real X
+input through xdotool) and reads its window through AT-SPI, where a widget's description is
+its form name ("MusicStart", "Startm(2)") and a label's text its accessible name.
 
-    ui.py wait-app SECONDS          until the main window is on the accessibility bus
-    ui.py click NAME                clicks the middle of the widget
-    ui.py wait NAME TEXT SECONDS    until the widget shows TEXT (0 s: it must now)
-    ui.py wait-marks MARKS SECONDS  until the play marks of the first slots are MARKS ("-●-")
-    ui.py add PATH                  adds a file through "ファイル選択" and the file dialog
-    ui.py open-dialog               clicks "ファイル選択" and leaves the file dialog open
-    ui.py dialog-is-open            fails unless the file dialog is open
-    ui.py choose PATH               answers the open file dialog with PATH
-    ui.py type NAME TEXT            clicks into an empty text box and types TEXT
+    ui wait-app SECONDS          until the main window is on the accessibility bus
+    ui click NAME                clicks the middle of the widget
+    ui wait NAME TEXT SECONDS    until the widget shows TEXT (0 s: it must now)
+    ui wait-marks MARKS SECONDS  until the play marks of the first slots are MARKS ("-●-")
+    ui add PATH                  adds a file through "ファイル選択" and the file dialog
+    ui open-dialog               clicks "ファイル選択" and leaves the file dialog open
+    ui dialog-is-open            fails unless the file dialog is open
+    ui choose PATH               answers the open file dialog with PATH
+    ui type NAME TEXT            clicks into an empty text box and types TEXT
 
 Needs Debian's /usr/bin/python3 (pyatspi), DISPLAY and the player's session bus.
 """
@@ -33,7 +32,7 @@ def poll(condition, seconds, what):
         if value:
             return value
         if time.monotonic() > end:
-            sys.exit("ui.py: timed out after %g s waiting for %s" % (seconds, what))
+            sys.exit("ui: timed out after %g s waiting for %s" % (seconds, what))
         time.sleep(0.05)
 
 
@@ -52,7 +51,7 @@ def widget(name):
         frame = poll(main_window, 10, "the main window")
         _cache[name] = pyatspi.findDescendant(frame, lambda a: a is not None and a.description == name)
         if _cache[name] is None:
-            sys.exit("ui.py: no widget " + name)
+            sys.exit("ui: no widget " + name)
     return _cache[name]
 
 
@@ -109,7 +108,7 @@ def main(command, *args):
         open_dialog()
     elif command == "dialog-is-open":
         if not dialog():
-            sys.exit("ui.py: the file dialog has closed")
+            sys.exit("ui: the file dialog has closed")
     elif command == "choose":
         choose(poll(dialog, 10, "the file dialog")[0], args[0])
     elif command == "type":
@@ -117,7 +116,7 @@ def main(command, *args):
         xdo("type", "--delay", "10", args[1])
         poll(lambda: text(args[0]) == args[1], 5, "%s to hold %r" % (args[0], args[1]))
     else:
-        sys.exit("ui.py: unknown command " + command)
+        sys.exit("ui: unknown command " + command)
 
 
 if __name__ == "__main__":
