@@ -7,6 +7,7 @@
 #include "playlist/playlist.h"
 #include "qt/hand_over.h"
 #include "qt/look.h"
+#include "qt/platform_options.h"
 #include "qt/player.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ int main(int argc, char* argv[]) {
         toolkitArgv.push_back(arg.data());
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = int(toolkit.size());
+    zt4::qt::setPlatformOptions();
     QApplication application(toolkitArgc, toolkitArgv.data());
     const std::vector<std::string> files = absolute(line.files);
     QDBusConnection bus = sessionBus();

@@ -13,9 +13,14 @@
 #     not driven by clicks here)
 # Clicks and the click time: measure.py (XTest); how the sound is put on the same clock: its
 # header. The player is driven through AT-SPI (zt4test.ui) for the sound figures and,
-# for the CPU figure, started again without the accessibility bridge and clicked at the same
-# places. The peers run without the session bus and without GTK's accessibility bridge too;
-# their repeat-one mode is set in a fresh configuration folder of their own.
+# for the CPU figure, started again and clicked at the same places: on the session bus with
+# its media controls published, as on a desktop, but without the accessibility bridge, which
+# Qt starts only when a screen reader asks (none does here). The peers run without the
+# session bus and without GTK's accessibility bridge; their repeat-one mode is set in a fresh
+# configuration folder of their own.
+# BASELINE=OTHER_BUILD_DIR measures that build's zt4 too, as "zt4_before", in the same
+# rounds of the CPU figure: before and after a change, on the same machine at the same time.
+# The report also splits zt4's wake-ups by thread.
 # Besides the report, prints "FIGURE metric player value unit" lines for bench/run_all.sh.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../../tests/support/common.sh"
@@ -25,10 +30,13 @@ ui() { /usr/bin/python3 -m zt4test.ui "$@"; }
 measure() { /usr/bin/python3 "$here/measure.py" "$@"; }
 SECONDS_MEASURED=${SECONDS_MEASURED:-30}
 ROUNDS=${ROUNDS:-2}
-[ -x "$bin/zt4" ] || {
-    echo "run.sh: $bin/zt4 is not built" >&2
-    exit 1
-}
+before=${BASELINE:+$(realpath "$BASELINE")/bin}
+for b in "$bin" $before; do
+    [ -x "$b/zt4" ] || {
+        echo "run.sh: $b/zt4 is not built" >&2
+        exit 1
+    }
+done
 "$here/../setup.sh"
 peers=(mpg123 audacious qmmp)
 
@@ -177,9 +185,10 @@ plays_into_sink() {
     pactl list sink-inputs | grep -q "application.process.id = \"$1\""
 }
 # cpu_per_minute PID NAME: "CPU seconds per minute, RSS MiB, the server's CPU seconds per
-# minute, wake-ups per second of the player" over SECONDS_MEASURED s of playing, or n/a.
+# minute, wake-ups per second of the player, of which voluntary" over SECONDS_MEASURED s of
+# playing, or n/a. Each thread's share goes to $tmp/threads-NAME-$round.txt.
 cpu_per_minute() {
-    local pid=$1 name=$2 a b sa sb wa wb i rss
+    local pid=$1 name=$2 a b sa sb i rss
     for i in $(seq 100); do
         plays_into_sink "$pid" && break
         sleep 0.1
@@ -187,30 +196,44 @@ cpu_per_minute() {
     if ! plays_into_sink "$pid"; then
         echo "bench: $name does not play into the sink; the end of its log:" >&2
         tail -n 5 "$tmp/$name.log" >&2 2>/dev/null || true
-        echo "n/a n/a n/a n/a"
+        echo "n/a n/a n/a n/a n/a"
         return
     fi
     sleep 2 # past the start
+    thread_switches "$pid" >"$tmp/switches-a"
     # shellcheck disable=SC2086
-    a=$(measure cpu "$pid") && sa=$(measure cpu $servers) && wa=$(switches "$pid")
+    a=$(measure cpu "$pid") && sa=$(measure cpu $servers)
     sleep "$SECONDS_MEASURED"
     # shellcheck disable=SC2086
-    b=$(measure cpu "$pid") && sb=$(measure cpu $servers) && wb=$(switches "$pid")
+    b=$(measure cpu "$pid") && sb=$(measure cpu $servers)
+    thread_switches "$pid" >"$tmp/switches-b"
     rss=$(awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status")
     plays_into_sink "$pid" || echo "bench: $name stopped playing before the end" >&2
-    awk -v a="$a" -v b="$b" -v sa="$sa" -v sb="$sb" -v wa="$wa" -v wb="$wb" \
-        -v s="$SECONDS_MEASURED" -v r="$rss" 'BEGIN {
-        printf "%.3f %s %.3f %.1f\n", (b - a) * 60 / s, r, (sb - sa) * 60 / s, (wb - wa) / s }'
+    # Threads that lived through the whole span, each with its switches per second.
+    join "$tmp/switches-a" "$tmp/switches-b" | awk -v s="$SECONDS_MEASURED" -v p="$pid" '{
+        printf "%s %s %.2f %.2f\n", ($1 == p ? "main" : $1), $2, ($6 - $3) / s, ($7 - $4) / s }' \
+        >"$tmp/threads-$name-$round.txt"
+    awk -v a="$a" -v b="$b" -v sa="$sa" -v sb="$sb" -v s="$SECONDS_MEASURED" -v r="$rss" '
+        { v += $3; n += $4 }
+        END { printf "%.3f %s %.3f %.1f %.1f\n", (b - a) * 60 / s, r, (sb - sa) * 60 / s, v + n, v }' \
+        "$tmp/threads-$name-$round.txt"
 }
-# switches PID: context switches, voluntary and not, of all the process's threads.
-switches() {
-    cat /proc/"$1"/task/*/status 2>/dev/null |
-        awk '/^(non)?voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }'
+# thread_switches PID: "TID NAME VOLUNTARY INVOLUNTARY" context switches of each of the
+# process's threads, sorted for join. A voluntary one is the thread going to sleep, to be
+# woken later: a wake-up; an involuntary one is the scheduler taking the CPU from it.
+thread_switches() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        awk -v t="${task##*/}" -v c="$(tr ' ' _ <"$task/comm" 2>/dev/null)" '
+            /^voluntary_ctxt_switches/ { v = $2 } /^nonvoluntary_ctxt_switches/ { n = $2 }
+            END { if (c != "") print t, c, v, n }' "$task/status" 2>/dev/null
+    done | sort
 }
 
-# zt4 without the accessibility bridge, clicked at the places found above.
+# run_zt4 NAME ZT4: that zt4 on the session bus without the accessibility bridge, clicked
+# at the places found above.
 run_zt4() {
-    (cd "$tmp/work" && exec env -u DBUS_SESSION_BUS_ADDRESS "$bin/zt4" >>"$tmp/zt4.log" 2>&1) &
+    (cd "$tmp/work" && exec "$2" >>"$tmp/$1.log" 2>&1) &
     local pid=$! window dialog i
     pids+=("$pid")
     window=$(xvfb_wait_window "MP3音楽再生")
@@ -224,7 +247,7 @@ run_zt4() {
     xdotool key Return
     sleep 1
     xdotool mousemove --window "$window" "$start_x" "$start_y" click 1
-    cpu_per_minute "$pid" zt4
+    cpu_per_minute "$pid" "$1"
     stop "$pid"
 }
 run_peer() { # NAME COMMAND...
@@ -243,17 +266,21 @@ servers="$PULSE_PID ${PIPEWIRE_PID:-} ${PIPEWIRE_WP_PID:-}"
 : >"$tmp/cpu.txt"
 for round in $(seq "$ROUNDS"); do
     echo "bench: CPU per minute, round $round of $ROUNDS (${SECONDS_MEASURED} s a player)" >&2
-    echo "zt4 $(run_zt4)" >>"$tmp/cpu.txt"
-    echo "mpg123 $(run_peer mpg123 mpg123 -q -o pulse "$music")" >>"$tmp/cpu.txt"
-    echo "audacious $(run_peer audacious audacious "$music")" >>"$tmp/cpu.txt"
-    echo "qmmp $(run_peer qmmp qmmp "$music")" >>"$tmp/cpu.txt"
+    echo "zt4 $round $(run_zt4 zt4 "$bin/zt4")" >>"$tmp/cpu.txt"
+    [ -z "$before" ] || echo "zt4_before $round $(run_zt4 zt4_before "$before/zt4")" >>"$tmp/cpu.txt"
+    echo "mpg123 $round $(run_peer mpg123 mpg123 -q -o pulse "$music")" >>"$tmp/cpu.txt"
+    echo "audacious $round $(run_peer audacious audacious "$music")" >>"$tmp/cpu.txt"
+    echo "qmmp $round $(run_peer qmmp qmmp "$music")" >>"$tmp/cpu.txt"
 done
-declare -A cpu rss server wakes
-for name in zt4 "${peers[@]}"; do
+measured=(zt4 ${before:+zt4_before} "${peers[@]}")
+declare -A kept cpu rss server wakes voluntary
+for name in "${measured[@]}"; do
     # The round with the least CPU time: the one least disturbed by the rest of the machine.
-    read -r cpu[$name] rss[$name] server[$name] wakes[$name] < <(awk -v n="$name" \
-        '$1 == n && $2 != "n/a"' "$tmp/cpu.txt" | sort -g -k2 | head -n 1 | cut -d' ' -f2-) || true
+    read -r kept[$name] cpu[$name] rss[$name] server[$name] wakes[$name] voluntary[$name] < <(
+        awk -v n="$name" '$1 == n && $3 != "n/a"' "$tmp/cpu.txt" | sort -g -k3 | head -n 1 |
+            cut -d' ' -f2-) || true
     : "${cpu[$name]:=n/a}" "${rss[$name]:=n/a}" "${server[$name]:=n/a}" "${wakes[$name]:=n/a}"
+    : "${voluntary[$name]:=n/a}"
 done
 
 # --- figures ------------------------------------------------------------------------------
@@ -262,12 +289,18 @@ field() { sed -n "s/^$1 //p" "${@:2}" | tr '\n' ' '; } # FIELD FILE...: that lin
 echo "zt4 playback benchmark ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ))"
 echo
 echo "CPU seconds per minute of playback, the $SERVER server's over the same time, the"
-echo "player's wake-ups and RSS at its end (128 kbit/s, 44.1 kHz stereo; ${SECONDS_MEASURED} s"
-echo "each, least of ${ROUNDS} rounds):"
-for name in zt4 "${peers[@]}"; do
-    printf '  %-10s %6s s/min  server %6s s/min  %6s wake-ups/s  %6s MiB   rounds: %s\n' \
-        "$name" "${cpu[$name]}" "${server[$name]}" "${wakes[$name]}" "${rss[$name]}" \
-        "$(awk -v n="$name" '$1 == n { printf "%s ", $2 }' "$tmp/cpu.txt")"
+echo "player's wake-ups (context switches of all its threads; voluntary ones in brackets) and"
+echo "RSS at its end (128 kbit/s, 44.1 kHz stereo; ${SECONDS_MEASURED} s each, least of ${ROUNDS} rounds):"
+for name in "${measured[@]}"; do
+    printf '  %-10s %6s s/min  server %6s s/min  %6s (%s) wake-ups/s  %6s MiB   rounds: %s\n' \
+        "$name" "${cpu[$name]}" "${server[$name]}" "${wakes[$name]}" "${voluntary[$name]}" \
+        "${rss[$name]}" "$(awk -v n="$name" '$1 == n { printf "%s ", $3 }' "$tmp/cpu.txt")"
+done
+echo "zt4's threads in that round, context switches per second (voluntary, involuntary):"
+for name in zt4 ${before:+zt4_before}; do
+    [ -f "$tmp/threads-$name-${kept[$name]:-}.txt" ] || continue
+    echo "  $name: $(awk '{ printf "%s%s %s (%s, %s)", (NR > 1 ? "; " : ""), $1, $2, $3, $4 }' \
+        "$tmp/threads-$name-${kept[$name]}.txt")"
 done
 echo
 echo "Click on 再生 to the first sound, ms:"
@@ -293,11 +326,8 @@ for name in zt4 "${peers[@]}"; do
             END { if (c) printf "  %s: %d, the longest %.1f ms\n", n, c, m; else printf "  %s: none\n", n }'
 done
 echo
-for name in zt4 "${peers[@]}"; do
+for name in "${measured[@]}"; do
     echo "FIGURE cpu_per_minute $name ${cpu[$name]} s/min"
-    echo "FIGURE app_cpu_total_$SERVER $name $(awk -v c="${cpu[$name]}" -v s="${server[$name]}" \
-        'BEGIN { if (c == "n/a" || s == "n/a") print "n/a"; else printf "%.3f", c + s }') s/min"
-    echo "FIGURE app_wakeups_$SERVER $name ${wakes[$name]} /s"
     echo "FIGURE rss_playing $name ${rss[$name]} MiB"
     echo "FIGURE no_repeat_gap $name $(median $(field gaps_ms "$tmp/$name"-norepeat*.txt)) ms"
     echo "FIGURE repeat_one_gap $name $(median $(field gaps_ms "$tmp/$name-repeatone.txt")) ms"

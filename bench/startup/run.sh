@@ -6,13 +6,17 @@
 #     ticks used and times any of its threads woke up (voluntary context switches).
 # Peers: audacious and qmmp (Debian packages, installed by bench/setup.sh), and the floor of
 # any Qt Widgets program: an empty window (bench_empty_window, built with the player).
-# Targets: zt4 ≤ 150 ms and ≤ 0.5 × the faster peer, ≤ 45 MiB, no CPU and no wake-ups idle.
+# Targets: zt4 ≤ 150 ms and ≤ 0.5 × the faster peer, ≤ 45 MiB, no CPU and no wake-ups idle;
+# its first window within 1.2 × the empty window's time and memory.
+# BASELINE=OTHER_BUILD_DIR measures that build's zt4 too, as "zt4_before", in the same run:
+# before and after a change, on the same machine at the same time.
 # Besides the report, prints "FIGURE metric player value unit" lines for bench/run_all.sh.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath "${1:-$root/build/default}")
 zt4=$build/bin/zt4
+zt4_before=${BASELINE:+$(realpath "$BASELINE")/bin/zt4}
 runs=${RUNS:-11}
 idle_seconds=${IDLE_SECONDS:-60}
 [ -x "$zt4" ] || {
@@ -92,6 +96,7 @@ measure() {
 }
 
 measure zt4 "$zt4"
+[ -z "$zt4_before" ] || measure zt4_before "$zt4_before"
 measure audacious audacious
 measure qmmp qmmp
 # The floor: a Qt Widgets program that shows one label and does nothing else.
@@ -99,16 +104,26 @@ measure empty_qt "$build/bin/bench_empty_window"
 
 echo "start-up under Xvfb, median of $runs runs (process start → first window mapped; RSS 1 s later)"
 printf '  %-10s %8s %10s\n' player "ms" "RSS MiB"
-for name in zt4 audacious qmmp empty_qt; do
+for name in zt4 ${zt4_before:+zt4_before} audacious qmmp empty_qt; do
     printf '  %-10s %8s %10s\n' "$name" "${start_ms[$name]:--}" "${rss_mib[$name]:--}"
 done
 echo "  (empty_qt: bench/startup/empty_window.cpp, one QLabel and nothing else)"
+# times_empty NAME: "ms ratio, RSS ratio" of NAME's first window to the empty window's.
+times_empty() {
+    awk -v a="${start_ms[$1]:--}" -v b="${start_ms[empty_qt]:--}" -v c="${rss_mib[$1]:--}" \
+        -v d="${rss_mib[empty_qt]:--}" 'function r(x, y) { return (x == "-" || y == "-" || y == 0) ? "n/a" : sprintf("%.2f", x / y) }
+        BEGIN { print r(a, b), r(c, d) }'
+}
+for name in zt4 ${zt4_before:+zt4_before}; do
+    read -r ms_ratio rss_ratio < <(times_empty "$name")
+    echo "  $name ÷ empty_qt: start-up ${ms_ratio} ×, RSS ${rss_ratio} × (target ≤ 1.2 ×)"
+done
 
 # Idle: after start-up (and Timer2's one tick), nothing should run at all. The three
 # players idle side by side over the same span.
 declare -A idle_pid
-for name in zt4 audacious qmmp; do
-    case $name in zt4) cmd=$zt4 ;; *) cmd=$name ;; esac
+for name in zt4 ${zt4_before:+zt4_before} audacious qmmp; do
+    case $name in zt4) cmd=$zt4 ;; zt4_before) cmd=$zt4_before ;; *) cmd=$name ;; esac
     command -v "$cmd" >/dev/null || continue
     while read -r -t 0.01 line <&3; do :; done
     (cd "$root" && exec "$cmd" >/dev/null 2>&1) &
@@ -135,7 +150,7 @@ for name in "${!idle_pid[@]}"; do
 done
 echo "idle for ${idle_seconds} s after start-up (CPU ticks of 10 ms, wake-ups = voluntary context switches of all threads)"
 printf '  %-10s %8s %8s %9s\n' player threads ticks wake-ups
-for name in zt4 audacious qmmp; do
+for name in zt4 ${zt4_before:+zt4_before} audacious qmmp; do
     printf '  %-10s %8s %8s %9s\n' "$name" "${threads[$name]:--}" "${idle_ticks[$name]:--}" "${idle_wakeups[$name]:--}"
 done
 
@@ -143,7 +158,7 @@ zt4_ms=${start_ms[zt4]:--}
 peer_ms=$(printf '%s\n' "${start_ms[audacious]:--}" "${start_ms[qmmp]:--}" | grep -v '^-$' | sort -n | head -n 1 || true)
 echo "targets: start-up ≤ 150 ms (${zt4_ms} ms)${peer_ms:+ and ≤ 0.5 × ${peer_ms} ms}, RSS ≤ 45 MiB (${rss_mib[zt4]:--} MiB), idle 0 wake-ups (${idle_wakeups[zt4]:--})"
 echo
-for name in zt4 audacious qmmp; do
+for name in zt4 ${zt4_before:+zt4_before} audacious qmmp; do
     echo "FIGURE startup $name ${start_ms[$name]:-n/a} ms"
     echo "FIGURE rss_idle $name ${rss_mib[$name]:-n/a} MiB"
     echo "FIGURE idle_wakeups $name ${idle_wakeups[$name]:-n/a} /${idle_seconds}s"

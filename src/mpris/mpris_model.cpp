@@ -10,7 +10,7 @@ namespace zt4 {
 
 namespace {
 
-const char* const kLoopStatus[3] = {"Playlist", "Track", "None"}; // by repeat option
+const char* const kLoopStatus[kRepeatOptions] = {"Playlist", "Track", "None"}; // by repeat option
 
 int CurrentSlot(const App& a) {
     if (const int marked = a.Top.markedSlot(); marked >= 0 && marked < a.TrackCount)
@@ -69,6 +69,14 @@ std::string MprisIdentity(const App& a) {
     return a.Top.Caption;
 }
 
+void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags) {
+    if (track.slot < 0 || track.path != a.OpenedPath)
+        return;
+    const TrackTags& read = tags.Read(track.path);
+    track.album = read.album;
+    track.artUrl = read.artUrl;
+}
+
 std::string MprisTrackId(const MprisTrack& t) {
     return "/org/zt4/track/" + std::to_string(t.slot + 1) + "/play" + std::to_string(t.play);
 }
@@ -111,7 +119,7 @@ void MprisPrevious(App& a) {
 }
 
 void MprisSetLoopStatus(App& a, const std::string& status) {
-    for (int option = 0; option < 3; ++option) {
+    for (int option = 0; option < kRepeatOptions; ++option) {
         if (status == kLoopStatus[option] && a.Top.RepeatOption[option].Enabled) {
             a.Top.selectRepeatOption(option);
             RepeatOption_Click(a, option);

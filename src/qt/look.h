@@ -29,7 +29,8 @@ inline QString toQString(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
-// Tells Qt which installed fonts stand in for the design's Windows font names.
+// Tells Qt which installed fonts stand in for the design's Windows font names, and lets the
+// default font take its Japanese glyphs from the same face. Call once QApplication exists.
 void installFontSubstitutes();
 
 QFont toQFont(const FontSpec& f);

@@ -13,6 +13,7 @@
 // read on demand; a restart of the current track is told by Seeked, after the new track id.
 
 #include "mpris/mpris_model.h"
+#include "mpris/track_tags.h"
 #include "qt/driver.h"
 #include "wiring/files_from_outside.h"
 
@@ -62,6 +63,8 @@ class MprisService : public QObject {
     void raise() { raise_(); }
 
     const App& record() const { return record_; }
+    // What the media controls see now, the track's album and cover included.
+    MprisState read();
 
   private:
     Driver& driver_;
@@ -74,6 +77,7 @@ class MprisService : public QObject {
     MprisTrack sentTrack_;            // the track they showed
     int waiting_ = 0;                 // requests posted by later() and not yet run
     Dispatcher::Command settings_[2]; // by Setting: the newest one waiting, if any
+    TrackTagReader tags_;
 };
 
 } // namespace zt4::qt

@@ -24,6 +24,7 @@ void Player::start() {
 }
 
 bool Player::publish(QDBusConnection bus) {
+    inhibitor = std::make_unique<SuspendInhibitor>(bus);
     auto service =
         std::make_unique<MprisService>(driver, dispatcher.app(), files, [this] { raise(); });
     new HandOverAdaptor(service.get(), files);
@@ -37,7 +38,16 @@ void Player::afterHandler() {
     top.sync();
     if (mpris)
         mpris->changed();
+    keepAwakeWhilePlaying();
     driver.rearm();
+}
+
+void Player::keepAwakeWhilePlaying() {
+    const StayAwake::Change change = stayAwake.Follow(dispatcher.form().PlayState);
+    if (inhibitor && change == StayAwake::Change::kHold)
+        inhibitor->hold();
+    else if (inhibitor && change == StayAwake::Change::kRelease)
+        inhibitor->release();
 }
 
 void Player::raise() {

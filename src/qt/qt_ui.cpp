@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <malloc.h>
+
 namespace zt4::qt {
 
 namespace {
@@ -71,6 +73,9 @@ void QtUi::showMessage(const std::string& text) {
 
 void QtUi::showOpenDialog(CommonDialog& dialog) {
     const QString path = openFile(qtNameFilters(dialog.Filter));
+    // The dialog (its model, views and icons) was most of the heap, and malloc keeps what
+    // it freed: give that back to the system rather than hold it for the next dialog.
+    malloc_trim(0);
     // The library gets the path as the file system's own bytes.
     if (!path.isEmpty())
         dialog.FileName = QFile::encodeName(path).toStdString();

@@ -7,12 +7,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextLayout>
 
 namespace zt4::test {
 namespace {
@@ -164,6 +166,24 @@ TEST_F(ViewStartup, MenusCarryTheDesignNamesAndTexts) {
     EXPECT_EQ(items("file"),
               QStringList({"MusicFileopen=MP3ファイルを開く", "kugiri=-", "exit=終了"}));
     EXPECT_EQ(items("help"), QStringList({"faq=FAQ", "version=バージョン情報"}));
+}
+
+// The menus' own font lacks Japanese; its kana come from the face the window already uses,
+// not from a second Gothic loaded for a few glyphs.
+TEST_F(ViewStartup, MenusTakeTheirJapaneseFromTheWindowsGothic) {
+    start();
+    const QString gothic = QFontInfo(widget("mpath(0)")->font()).family();
+    for (QWidget* w : {static_cast<QWidget*>(player->top.menuBar()), widget("file")}) {
+        QTextLayout layout("ファイル", w->font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        ASSERT_FALSE(runs.isEmpty());
+        for (const QGlyphRun& run : runs)
+            EXPECT_EQ(run.rawFont().familyName().toStdString(), gothic.toStdString())
+                << w->objectName().toStdString();
+    }
 }
 
 } // namespace
