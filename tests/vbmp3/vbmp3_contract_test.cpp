@@ -352,7 +352,7 @@ struct FullFifo {
 // place. Had it marked "no play in progress" for the new thread, a vbmp3_close would return at
 // once while the new play still sounds, instead of waiting for it as long as it promises.
 TEST_F(Contract, AThreadLeftBehindByFreeNeverTouchesTheStateOfALaterInit) {
-    TempDir dir;
+    TempFolder dir;
     const FullFifo old_fifo(dir.path("old.fifo"));
     const FullFifo new_fifo(dir.path("new.fifo"));
     {
