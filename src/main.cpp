@@ -1,7 +1,7 @@
 // zt4: a small MP3 player. `zt4 FILE...` adds the files to the playlist, or hands them to
-// the zt4 already running in the session and exits; Qt takes its usual arguments
-// (-platform and the like) first.
+// the zt4 already running in the session and exits; `zt4 --help` tells the options.
 
+#include "app/command_line.h"
 #include "decoder/vbmp3_binding.h"
 #include "playlist/file_uri.h"
 #include "playlist/playlist.h"
@@ -27,16 +27,14 @@
 
 namespace {
 
-// The arguments as the file system's bytes, made absolute so that another process can
+// The file arguments as the file system's bytes, made absolute so that another process can
 // open them; the names are not decoded, so one that is not UTF-8 keeps its bytes.
-std::vector<std::string> filesOf(int argc, char* argv[]) {
+std::vector<std::string> absolute(const std::vector<std::string>& args) {
     char cwd[PATH_MAX];
     const std::string folder = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "";
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (const std::string& arg : args)
         files.push_back(arg.empty() || arg[0] == '/' || folder.empty() ? arg : folder + "/" + arg);
-    }
     return files;
 }
 
@@ -65,9 +63,31 @@ std::vector<std::string> addableUris(const std::vector<std::string>& files) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const zt4::CommandLine line = zt4::ReadCommandLine({argv + 1, argv + argc});
+    switch (line.action) {
+    case zt4::CommandLine::kHelp:
+        std::cout << zt4::UsageText();
+        return 0;
+    case zt4::CommandLine::kVersion:
+        std::cout << zt4::VersionText();
+        return 0;
+    case zt4::CommandLine::kWrong:
+        std::cerr << line.wrong << '\n';
+        return 2;
+    case zt4::CommandLine::kRun:
+        break;
+    }
+    // Qt sees only its own options, so that it takes no file name for one of them.
+    std::vector<std::string> toolkit{argv[0]};
+    toolkit.insert(toolkit.end(), line.toolkit.begin(), line.toolkit.end());
+    std::vector<char*> toolkitArgv;
+    for (std::string& arg : toolkit)
+        toolkitArgv.push_back(arg.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = int(toolkit.size());
     zt4::qt::setPlatformOptions();
-    QApplication application(argc, argv);
-    const std::vector<std::string> files = filesOf(argc, argv);
+    QApplication application(toolkitArgc, toolkitArgv.data());
+    const std::vector<std::string> files = absolute(line.files);
     QDBusConnection bus = sessionBus();
     if (!files.empty() && zt4::qt::PlayerOnBus(bus) &&
         zt4::qt::HandToRunningPlayer(bus, addableUris(files), std::cerr))

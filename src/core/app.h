@@ -3,6 +3,7 @@
 // the decoder library and the toolkit services.
 
 #include "core/dialogs.h"
+#include "core/played_time.h"
 #include "decoder/vbmp3_binding.h"
 #include "form/top_form.h"
 
@@ -34,6 +35,14 @@ struct App {
 
     // The library's file generation when an end of track enabled RepeatTimer.
     uint64_t RepeatFileGeneration = 0;
+
+    // The clock (milliseconds) when the dispatcher began the running handler.
+    int64_t Now = 0;
+    // How long the current file has played, for the desktop's media controls.
+    PlayedTime Played;
+    // Playbacks started from a file's beginning so far; each one is a new track for the
+    // desktop's media controls, also when it is the same file again.
+    uint32_t PlaysStarted = 0;
 
     Vbmp3Binding& lib;
     Dialogs ui;

@@ -23,6 +23,8 @@ MprisTrack ReadTrack(const App& a) {
     t.slot = CurrentSlot(a);
     if (t.slot < 0)
         return t;
+    t.play = a.PlaysStarted;
+    t.begun = a.Played.begun();
     t.path = a.Top.TrackPath[t.slot];
     t.url = FileUri(t.path);
     t.title = FileNamePart(t.path);
@@ -75,16 +77,22 @@ void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags) {
     track.artUrl = read.artUrl;
 }
 
-int64_t MprisPositionUs(const App& a) {
-    const TopForm& Top = a.Top;
-    // The units digit is -1 between a start and the first tick, which shows 0:00.
-    const int64_t seconds = int64_t(Top.MinuteCount) * 60 + Top.SecDigit[1] * 10 +
-                            std::max<int16_t>(Top.SecDigit[0], 0);
-    return seconds * 1000000;
+std::string MprisTrackId(const MprisTrack& t) {
+    return "/org/zt4/track/" + std::to_string(t.slot + 1) + "/play" + std::to_string(t.play);
+}
+
+int64_t MprisPositionUs(const App& a, int64_t now) {
+    return std::max<int64_t>(a.Played.at(now), 0) * 1000;
+}
+
+bool MprisRestarted(const MprisTrack& before, const MprisTrack& now) {
+    return before.begun && now.slot >= 0 && now.slot == before.slot && now.path == before.path &&
+           now.play != before.play;
 }
 
 void MprisPlay(App& a) {
-    ClickIfEnabled(a, a.Top.MusicStart, MusicStart_Click);
+    if (a.Top.PlayState != kPlaying)
+        ClickIfEnabled(a, a.Top.MusicStart, MusicStart_Click);
 }
 
 void MprisPause(App& a) {

@@ -12,8 +12,12 @@
 namespace zt4 {
 
 // The current track: the slot that carries the play mark, else CurrentTrack if it is filled.
+// Each playback from the file's beginning is a track of its own (a restart too), told apart
+// by `play`.
 struct MprisTrack {
-    int slot = -1; // -1: no track (then the other fields are empty)
+    int slot = -1;      // -1: no track (then the other fields are empty)
+    uint32_t play = 0;  // the playbacks started before this one, or before now when stopped
+    bool begun = false; // it has played since it was opened (playing, paused or ended)
     std::string path;
     std::string url;      // the path as a file URI
     std::string title;    // the tag's title, else the file name
@@ -22,9 +26,9 @@ struct MprisTrack {
     std::string album;    // the tag's album, "" when none (see MprisAddTags)
     std::string artUrl;   // file:// URL of its cover in the cache, "" when it has none
     bool operator==(const MprisTrack& o) const {
-        return slot == o.slot && path == o.path && url == o.url && title == o.title &&
-               artist == o.artist && lengthUs == o.lengthUs && album == o.album &&
-               artUrl == o.artUrl;
+        return slot == o.slot && play == o.play && begun == o.begun && path == o.path &&
+               url == o.url && title == o.title && artist == o.artist && lengthUs == o.lengthUs &&
+               album == o.album && artUrl == o.artUrl;
     }
     bool operator!=(const MprisTrack& o) const { return !(*this == o); }
 };
@@ -45,11 +49,18 @@ MprisState MprisRead(const App& a);
 void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags);
 // The player's name as the desktop shows it.
 std::string MprisIdentity(const App& a);
-// The elapsed-time clock in microseconds.
-int64_t MprisPositionUs(const App& a);
+// The track's object path, new for every playback (the same file again too).
+std::string MprisTrackId(const MprisTrack& t);
+// How long the current track has actually played at the clock's `now`, in microseconds.
+int64_t MprisPositionUs(const App& a, int64_t now);
+// True when `now` plays the same file of the same slot as `before` had played, from its
+// beginning again (back after the restart window, repeat-one): the position jumped back to
+// 0, which clients learn only from Seeked.
+bool MprisRestarted(const MprisTrack& before, const MprisTrack& now);
 
 // Each is a click on the matching button, made only when that button is enabled.
-void MprisPlay(App& a);      // 再生
+void MprisPlay(App& a);      // 再生 while paused or not playing; while playing nothing, even
+                             // if 再生 is enabled (a file added while playing enables it)
 void MprisPause(App& a);     // 一時停止
 void MprisPlayPause(App& a); // 一時停止 while playing, else 再生
 void MprisStop(App& a);      // 停止

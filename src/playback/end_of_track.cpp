@@ -28,6 +28,8 @@ void AdvanceClock(TopForm& Top) {
 void PlaybackCallback_Steps(App& a, int32_t code) {
     if (code != VBMP3_EVENT_END)
         return;
+    // The library reports the end once the last sound has been heard.
+    a.Played.hold(a.Now);
     a.CurrentTrack += 1;
     if (a.CurrentTrack < a.TrackCount) {
         if (a.Top.isRepeatSelected(kRepeatOne)) {

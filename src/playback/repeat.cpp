@@ -30,6 +30,7 @@ void RepeatPlay(App& a) {
 void EndOfList(App& a) {
     TopForm& Top = a.Top;
     a.lib.vbmp3_close();
+    a.Played.clear();
     Top.Label1.Caption = "終了！";
     a.Top.clearMark(a.CurrentTrack - 1);
     Top.MusicBackTimer.Enabled = false;

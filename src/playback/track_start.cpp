@@ -4,6 +4,7 @@ namespace zt4 {
 
 bool OpenSlot(App& a, int slot, bool tell) {
     vbmp3_fileinfo info{};
+    a.Played.clear();
     const bool filled = slot >= 0 && slot < a.TrackCount && !a.Top.TrackPath[slot].empty();
     if (!filled || !Vbmp3Binding::opened(a.lib.vbmp3_open(a.Top.TrackPath[slot], info))) {
         if (tell)
@@ -18,6 +19,8 @@ bool OpenSlot(App& a, int slot, bool tell) {
 void StartPlayback(App& a) {
     a.lib.vbmp3_callback(PlaybackCallback);
     a.lib.vbmp3_play();
+    a.Played.start(a.Now);
+    ++a.PlaysStarted;
 }
 
 void StartBackCount(App& a) {

@@ -25,6 +25,7 @@ void Resume(App& a) {
     TopForm& Top = a.Top;
     Top.Label1.Caption = "再生中";
     a.lib.vbmp3_restart();
+    a.Played.resume(a.Now);
     Top.Timer1.Enabled = true;
     Top.MusicBackTimer.Enabled = true;
     Top.PlayState = kPlaying;
@@ -72,6 +73,7 @@ void MusicPause_Click(App& a) {
         return;
     Top.Label1.Caption = "一時停止";
     a.lib.vbmp3_pause();
+    a.Played.hold(a.Now);
     Top.Timer1.Enabled = false;
     Top.MusicBackTimer.Enabled = false;
     Top.PlayState = kPaused;
@@ -88,6 +90,7 @@ void MusicStop_Click(App& a) {
     a.Top.clearEveryMark();
     Top.Label1.Caption = "停止しました";
     a.lib.vbmp3_close();
+    a.Played.clear();
     Top.PlayState = kStopped;
     ResetClock(a, 0);
     a.NextTrackPending = 0;

@@ -124,6 +124,7 @@ void FileReset_Click(App& a) {
         Top.SakujoCheck[i].Value = 0;
     }
     a.lib.vbmp3_close();
+    a.Played.clear();
 }
 
 void Sakujo_Click(App& a) {

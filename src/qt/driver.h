@@ -29,6 +29,8 @@ class Driver {
     void wake();
     // Arms the wake-up timer for the dispatcher's next due time.
     void rearm();
+    // The clock's reading now (milliseconds).
+    int64_t now() const { return clock_(); }
     // False while a handler runs (also while it waits on a modal box).
     bool idle() const { return !dispatcher_.running(); }
     // True once the shut-down has run.

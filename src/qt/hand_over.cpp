@@ -1,12 +1,20 @@
 #include "qt/hand_over.h"
 
+#include "qt/hand_over_adaptor.h"
 #include "qt/mpris_names.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
+#include <QStringList>
 
 namespace zt4::qt {
+
+namespace {
+
+// How long a second zt4 waits for the running one before it starts a player of its own.
+constexpr int kHandOverWaitMs = 3000;
+
+} // namespace
 
 bool PlayerOnBus(QDBusConnection bus) {
     return bus.isConnected() && bus.interface()->isServiceRegistered(kWellKnownName);
@@ -17,23 +25,19 @@ bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& ur
     const auto call = [](const char* interface, const char* method) {
         return QDBusMessage::createMethodCall(kWellKnownName, kObjectPath, interface, method);
     };
-    // All sent before any answer is awaited, so that the player takes them as one batch
-    // where it can.
-    std::vector<QDBusPendingCall> pending;
+    QStringList list;
     for (const std::string& uri : uris)
-        pending.push_back(
-            bus.asyncCall(call(kPlayerInterface, "OpenUri") << QString::fromStdString(uri)));
-    bool reached = false;
-    for (QDBusPendingCall& p : pending) {
-        p.waitForFinished();
-        if (p.isError())
-            skipped << "zt4: the running player did not answer: "
-                    << p.error().message().toStdString() << '\n';
-        else
-            reached = true;
+        list << QString::fromStdString(uri);
+    // A player that is alive answers at once, also while a message box is open.
+    const QDBusMessage handed =
+        bus.call(call(kHandOverInterface, "OpenUris") << list, QDBus::Block, kHandOverWaitMs);
+    if (handed.type() != QDBusMessage::ReplyMessage) {
+        skipped << "zt4: the running player did not answer within " << kHandOverWaitMs / 1000
+                << " s (" << handed.errorName().toStdString() << "); starting a new one\n";
+        return false;
     }
-    const QDBusMessage raised = bus.call(call(kRootInterface, "Raise"));
-    return reached || raised.type() == QDBusMessage::ReplyMessage;
+    bus.call(call(kRootInterface, "Raise"), QDBus::Block, kHandOverWaitMs);
+    return true;
 }
 
 } // namespace zt4::qt

@@ -13,9 +13,9 @@ namespace zt4::qt {
 // True when a zt4 holds the player's name on `bus`.
 bool PlayerOnBus(QDBusConnection bus);
 
-// Hands file URIs to the zt4 on `bus`, each by OpenUri, then raises its window; calls that
-// fail are named on `skipped`. False when none of the calls got through, so that this
-// process starts a player itself.
+// Hands file URIs to the zt4 on `bus` in one OpenUris call (org.example.zt4.HandOver), so
+// that it adds them as one batch, then raises its window. False when that player does not
+// answer within 3 s (said on `skipped`), so that this process starts a player itself.
 bool HandToRunningPlayer(QDBusConnection bus, const std::vector<std::string>& uris,
                          std::ostream& skipped);
 

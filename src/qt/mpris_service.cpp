@@ -21,7 +21,7 @@ QVariantMap metadata(const MprisTrack& t) {
     if (t.slot < 0)
         return m;
     m["mpris:trackid"] =
-        QVariant::fromValue(QDBusObjectPath("/org/zt4/track/" + QString::number(t.slot + 1)));
+        QVariant::fromValue(QDBusObjectPath(QString::fromStdString(MprisTrackId(t))));
     m["xesam:url"] = QString::fromStdString(t.url);
     // A name that is not UTF-8 shows with U+FFFD for its stray bytes; the URL keeps them.
     m["xesam:title"] = QString::fromStdString(t.title);
@@ -77,7 +77,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
 
   public Q_SLOTS:
     void Raise() { service_->raise(); }
-    void Quit() { service_->later(exit_Click); }
+    void Quit() { service_->quitLater(); }
 
   private:
     MprisService* service_;
@@ -109,15 +109,17 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     QString playbackStatus() const { return QString::fromStdString(state().playbackStatus); }
     QString loopStatus() const { return QString::fromStdString(state().loopStatus); }
     void setLoopStatus(const QString& status) {
-        service_->later([status = status.toStdString()](App& a) { MprisSetLoopStatus(a, status); });
+        service_->setLater(MprisService::kLoopStatus, [status = status.toStdString()](App& a) {
+            MprisSetLoopStatus(a, status);
+        });
     }
     double one() const { return 1.0; }
     QVariantMap metadataNow() const { return metadata(state().track); }
     double volume() const { return state().volume; }
     void setVolume(double volume) {
-        service_->later([volume](App& a) { MprisSetVolume(a, volume); });
+        service_->setLater(MprisService::kVolume, [volume](App& a) { MprisSetVolume(a, volume); });
     }
-    qlonglong position() const { return MprisPositionUs(service_->record()); }
+    qlonglong position() const { return service_->position(); }
     bool canGoNext() const { return state().canGoNext; }
     bool canGoPrevious() const { return state().canGoPrevious; }
     bool canPlay() const { return state().canPlay; }
@@ -173,14 +175,19 @@ bool MprisService::publish(QDBusConnection bus) {
     }
     bus_ = bus;
     busName_ = name;
-    sent_ = playerProperties(read());
+    const MprisState state = read();
+    sent_ = playerProperties(state);
+    sentTrack_ = state.track;
     return true;
 }
 
 void MprisService::changed() {
     if (busName_.isEmpty())
         return;
-    const QVariantMap now = playerProperties(read());
+    const MprisState state = read();
+    const bool restarted = MprisRestarted(sentTrack_, state.track);
+    sentTrack_ = state.track;
+    const QVariantMap now = playerProperties(state);
     QVariantMap differ;
     for (auto it = now.begin(); it != now.end(); ++it) {
         if (sent_.value(it.key()) != it.value())
@@ -193,6 +200,43 @@ void MprisService::changed() {
                                                      "PropertiesChanged");
     signal << QString(kPlayerInterface) << differ << QStringList();
     bus_.send(signal);
+    // After the new track id, so that a client that reads the position on Seeked reads it
+    // for the new one; the track started again from its beginning.
+    if (restarted) {
+        QDBusMessage seeked = QDBusMessage::createSignal(kObjectPath, kPlayerInterface, "Seeked");
+        seeked << qlonglong(0);
+        bus_.send(seeked);
+    }
+}
+
+qlonglong MprisService::position() const {
+    return MprisPositionUs(record_, driver_.now());
+}
+
+void MprisService::later(Dispatcher::Command command) {
+    if (waiting_ >= kMaxWaiting)
+        return;
+    ++waiting_;
+    driver_.post([this, command = std::move(command)](App& a) {
+        --waiting_;
+        command(a);
+    });
+}
+
+void MprisService::setLater(Setting setting, Dispatcher::Command command) {
+    const bool waits = bool(settings_[setting]);
+    settings_[setting] = std::move(command);
+    if (waits)
+        return;
+    driver_.post([this, setting](App& a) {
+        const Dispatcher::Command newest = std::move(settings_[setting]);
+        settings_[setting] = nullptr;
+        newest(a);
+    });
+}
+
+void MprisService::quitLater() {
+    driver_.post(exit_Click);
 }
 
 } // namespace zt4::qt

@@ -10,7 +10,7 @@
 // queue. So a client never waits on a message box. PropertiesChanged is sent from
 // changed(), which the view calls after every handler, for the values that differ from
 // those last sent; nothing is sent on a timer, so an idle player stays asleep. Position is
-// read on demand.
+// read on demand; a restart of the current track is told by Seeked, after the new track id.
 
 #include "mpris/mpris_model.h"
 #include "mpris/track_tags.h"
@@ -39,11 +39,26 @@ class MprisService : public QObject {
     // answers (the player then runs without it).
     bool publish(QDBusConnection bus);
 
-    // Sends PropertiesChanged for what changed since the last call.
+    // Sends PropertiesChanged for what changed since the last call, and Seeked when the
+    // current track started again from its beginning.
     void changed();
+    // The Position property: how long the current track has played, in microseconds.
+    qlonglong position() const;
 
-    // The requests, each posted to run later through the dispatcher.
-    void later(Dispatcher::Command command) { driver_.post(std::move(command)); }
+    // The requests, each posted to run through the dispatcher once the bus call is answered.
+    // While a handler runs (a message box is open) they wait in its queue, and a client that
+    // keeps asking must not grow that queue without bound:
+    //  - a setting (Volume, LoopStatus) asked for while one of the same property waits
+    //    replaces that one's value: the newest wins, in the place of the first;
+    //  - of the other requests at most kMaxWaiting wait; one asked for beyond them is
+    //    dropped (the call is answered, nothing happens), as the clicks piled up on a hung
+    //    program are lost;
+    //  - Quit is never dropped.
+    static constexpr int kMaxWaiting = 16;
+    enum Setting { kVolume, kLoopStatus };
+    void later(Dispatcher::Command command);
+    void setLater(Setting setting, Dispatcher::Command command);
+    void quitLater();
     void openUri(const QString& uri) { files_.addUri(uri.toStdString()); }
     void raise() { raise_(); }
 
@@ -58,7 +73,10 @@ class MprisService : public QObject {
     std::function<void()> raise_;
     QDBusConnection bus_;
     QString busName_;
-    QVariantMap sent_; // the player's properties as last signalled
+    QVariantMap sent_;                // the player's properties as last signalled
+    MprisTrack sentTrack_;            // the track they showed
+    int waiting_ = 0;                 // requests posted by later() and not yet run
+    Dispatcher::Command settings_[2]; // by Setting: the newest one waiting, if any
     TrackTagReader tags_;
 };
 

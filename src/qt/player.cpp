@@ -1,5 +1,6 @@
 #include "qt/player.h"
 
+#include "qt/hand_over_adaptor.h"
 #include "wiring/handlers.h"
 
 #include <QGuiApplication>
@@ -26,6 +27,7 @@ bool Player::publish(QDBusConnection bus) {
     inhibitor = std::make_unique<SuspendInhibitor>(bus);
     auto service =
         std::make_unique<MprisService>(driver, dispatcher.app(), files, [this] { raise(); });
+    new HandOverAdaptor(service.get(), files);
     if (!service->publish(bus))
         return false;
     mpris = std::move(service);

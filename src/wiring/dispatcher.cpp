@@ -66,6 +66,7 @@ bool Dispatcher::runOneWaiting(bool commands) {
 void Dispatcher::runNow(const Command& handler) {
     if (app_.Ended)
         return;
+    app_.Now = clock_();
     ++running_;
     handler(app_);
     --running_;

@@ -13,11 +13,15 @@ void FilesFromOutside::addUriList(const std::string& list) {
     addPaths(PathsOfUriList(list, skipped_));
 }
 
-void FilesFromOutside::addUri(const std::string& uri) {
-    if (std::optional<std::string> path = PathOfFileUri(uri))
-        addPaths({*path});
-    else
-        skipped_ << "zt4: not a local file, skipped: " << uri << '\n';
+void FilesFromOutside::addUris(const std::vector<std::string>& uris) {
+    std::vector<std::string> paths;
+    for (const std::string& uri : uris) {
+        if (std::optional<std::string> path = PathOfFileUri(uri))
+            paths.push_back(*path);
+        else
+            skipped_ << "zt4: not a local file, skipped: " << uri << '\n';
+    }
+    addPaths(paths);
 }
 
 } // namespace zt4

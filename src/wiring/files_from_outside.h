@@ -22,7 +22,9 @@ class FilesFromOutside {
     // A text/uri-list, as a drop carries it.
     void addUriList(const std::string& list);
     // One URI, as OpenUri carries it.
-    void addUri(const std::string& uri);
+    void addUri(const std::string& uri) { addUris({uri}); }
+    // File URIs, as a second zt4 hands them over.
+    void addUris(const std::vector<std::string>& uris);
 
   private:
     Dispatcher& dispatcher_;

@@ -7,7 +7,7 @@
 . "$(dirname "$0")/../support/common.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
-need playerctl Xvfb xdotool dbus-daemon /usr/libexec/at-spi-bus-launcher
+need playerctl Xvfb xdotool dbus-daemon sox lame /usr/libexec/at-spi-bus-launcher
 desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
 pc() { playerctl -p zt4 "$@"; }
 scratch mpris
@@ -63,11 +63,11 @@ step="play: the first track with its tag"
 pc loop Track
 desk wait-state "RepeatOption(1)" CHECKED 5
 pc play
-desk wait Label1 "再生中" 10
-desk wait-marks "●--" 5
-expect "status" "Playing" pc status
-expect "metadata" "'/org/zt4/track/1'|file://$tagged|Test Title|Test Artist|2000000" \
+# First, while the 2 s track still plays.
+expect "metadata" "'/org/zt4/track/1/play1'|file://$tagged|Test Title|Test Artist|2000000" \
     pc metadata --format '{{mpris:trackid}}|{{xesam:url}}|{{xesam:title}}|{{xesam:artist}}|{{mpris:length}}'
+desk wait Label1 "再生中" 10
+expect "status" "Playing" pc status
 
 step="next: the second track, heard"
 pc next
@@ -104,6 +104,16 @@ desk wait Label1 "一時停止" 5
 expect "status" "Paused" pc status
 pc play
 desk wait Label1 "再生中" 5
+
+# The track has played for seconds, long past the restart window.
+step="previous, seconds into the track, starts it again"
+pc previous
+for _ in $(seq 100); do
+    awk -v p="$(pc position)" 'BEGIN { exit !(p < 1) }' && break
+    sleep 0.05
+done
+awk -v p="$(pc position)" 'BEGIN { exit !(p < 1) }' || fail "the track did not start again: $(pc position)"
+desk wait-marks "-●-" 0
 
 step="stop"
 pc stop
