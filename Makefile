@@ -33,7 +33,7 @@ tsan: setup
 fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
-	@status=0; for t in decode faq; do \
+	@status=0; for t in decode faq tags uri; do \
 	    FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_MERGE=1 tests/fuzz/run_fuzz.sh build/fuzz $$t $(FUZZ_SECONDS) || status=1; \
 	done; exit $$status
 

@@ -2,7 +2,7 @@
 # run_all.sh BUILD_DIR: runs every benchmark of bench/ against BUILD_DIR's zt4 and libvbmp3,
 # with mpg123, audacious and qmmp beside it on the same generated files, on PulseAudio and on
 # PipeWire, and prints one table of their figures with the targets. Each benchmark's own
-# report is kept in BUILD_DIR/bench-logs/. Takes about half an hour. Figures, not a test: it fails only when a
+# report is kept in BUILD_DIR/bench-logs/. Takes about an hour. Figures, not a test: it fails only when a
 # benchmark cannot run.
 set -euo pipefail
 
@@ -27,7 +27,10 @@ for run in decode playback:pipewire playback:pulseaudio startup server; do
     name=${run%%:*} log=${run/:/-}
     echo "bench: $run ..." >&2
     start=$SECONDS
-    if SERVER=${run#*:} "$here/$name/run.sh" "$build" >"$logs/$log.txt" 2>"$logs/$log.err"; then
+    # A run named NAME:SERVER is on that server; the others choose their own.
+    server=pulseaudio
+    [ "$run" = "$name" ] || server=${run#*:}
+    if SERVER=$server "$here/$name/run.sh" "$build" >"$logs/$log.txt" 2>"$logs/$log.err"; then
         echo "bench: $run done in $((SECONDS - start)) s" >&2
     else
         echo "bench: $run failed; see $logs/$log.err" >&2
@@ -43,10 +46,13 @@ cat "$logs"/{decode,playback-pipewire,playback-pulseaudio,startup,server}.txt 2>
 cat <<'NOTES'
 
 decode speed: 5 min at 320 kbit/s decoded to no output, × real time (libvbmp3 for zt4).
-CPU per played minute and RSS playing: 45 s at 128 kbit/s into a PulseAudio null sink, no
-other stream on it; "with server": the player's CPU and the server's (all its processes)
-over the same time; "zt4 app": zt4 itself, else zt4's column is libvbmp3's one-file player
-vbmp3_playone (bench/server). Wake-ups: context switches of all threads, per second playing.
+CPU per played minute and RSS playing: a 128 kbit/s file into a null sink, no other stream on
+it; "with server": the player's CPU and the server's (all its processes) over the same time,
+the median of 5 rounds (bench/server; its report has the least and most); "zt4 app": zt4
+itself, else zt4's column is libvbmp3's one-file player vbmp3_playone; "floor": pacat playing
+zeros with a 2 s buffer, the least a client can cost. Wake-ups: context switches of all
+threads, per second playing; paused: over 60 s of a pause of the library. PipeWire graph
+cycles: how often its graph ran a cycle (pw-profiler), per second.
 Commands to sound: the library's call returning to the change in the sink's monitor, on
 one clock good to about 5 ms (a figure near 0 or below is at that resolution).
 start-up: process start to its first window mapped, Xvfb; RSS idle 1 s after it.

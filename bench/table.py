@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Reads "FIGURE metric player value unit" lines on standard input and prints the table of
-bench/run_all.sh: zt4 beside its peers, the ratio to the best peer, the targets.
+bench/run_all.sh: zt4 beside its peers and the server's floor (the least a client of the sound
+server can cost), the ratio to the best peer, the targets.
 
 A value that could not be measured is "n/a"; so is a ratio or a target that needs it.
 """
 import sys
 
-PLAYERS = ["zt4", "mpg123", "audacious", "qmmp"]
+PLAYERS = ["zt4", "mpg123", "audacious", "qmmp", "floor"]
+PEERS = ["mpg123", "audacious", "qmmp"]
 GUI_PEERS = ["audacious", "qmmp"]
 
 
@@ -70,25 +72,39 @@ ROWS = [
     ("repeat_one_gap", "repeat-one gap (median)", False, "≤ 50 ms", at_most(50, "repeat_one_gap")),
     ("no_repeat_gap", "no-repeat gap (median)", False, "-", None),
 ]
+# Player + server per played minute: on PulseAudio against mpg123, on PipeWire (whose graph
+# costs the server alike for every client) against the floor.
+CPU_TARGETS = {
+    "pulseaudio": (("≤ 0.25× mpg123", ["mpg123"], 0.25), ("≤ 0.3× mpg123", ["mpg123"], 0.3)),
+    "pipewire": (("≤ 1.15× floor", ["floor"], 1.15), ("≤ 1.3× floor", ["floor"], 1.3)),
+}
 for server, name in (("pulseaudio", "PulseAudio"), ("pipewire", "PipeWire")):
+    (lib_target, lib_peer, lib_factor), (app_target, app_peer, app_factor) = CPU_TARGETS[server]
     ROWS += [
-        ("app_cpu_total_" + server, "CPU/min with server, zt4 app, " + name, False,
-         "≤ 0.3× mpg123",
-         lambda f, m="app_cpu_total_" + server: times_peer(f, m, ["mpg123"], False, 0.3)),
+        ("app_cpu_total_" + server, "CPU/min with server, zt4 app, " + name, False, app_target,
+         lambda f, m="app_cpu_total_" + server, p=app_peer, k=app_factor:
+         times_peer(f, m, p, False, k)),
         ("app_wakeups_" + server, "wake-ups playing, zt4 app, " + name, False, "≤ 2",
          at_most(2, "app_wakeups_" + server)),
-        ("cpu_total_" + server, "CPU/min with server, " + name, False, "≤ 0.3× mpg123",
-         lambda f, m="cpu_total_" + server: times_peer(f, m, ["mpg123"], False, 0.3)),
+        ("cpu_total_" + server, "CPU/min with server, " + name, False, lib_target,
+         lambda f, m="cpu_total_" + server, p=lib_peer, k=lib_factor:
+         times_peer(f, m, p, False, k)),
         ("cpu_player_" + server, "player CPU/min, " + name, False, "-", None),
         ("wakeups_player_" + server, "player wake-ups playing, " + name, False, "≤ 2",
          at_most(2, "wakeups_player_" + server)),
         ("wakeups_server_" + server, "server wake-ups playing, " + name, False, "-", None),
+        ("pause_wakeups_" + server, "wake-ups/s paused, player + server, " + name, False, "≤ 1",
+         at_most(1, "pause_wakeups_" + server)),
         ("rss_playing_" + server, "RSS playing, " + name, False, "≤ 40 MiB",
          at_most(40, "rss_playing_" + server)),
         ("start_latency_" + server, "play to sound, " + name, False, "≤ 100 ms",
          at_most(100, "start_latency_" + server)),
     ] + [("%s_latency_%s" % (c, server), "%s to sound, %s" % (c, name), False, "≤ 50 ms",
           at_most(50, "%s_latency_%s" % (c, server))) for c in ("pause", "restart", "volume", "stop")]
+# How often PipeWire's graph wakes while the library, or zt4, plays alone.
+ROWS += [(prefix + "graph_cycles_pipewire", "PipeWire graph cycles playing, " + who, False, "≤ 25",
+          at_most(25, prefix + "graph_cycles_pipewire"))
+         for prefix, who in (("", "library"), ("app_", "zt4 app"))]
 
 
 def fmt(v):
@@ -114,7 +130,7 @@ def main():
     for metric, label, higher, target, check in ROWS:
         row = [label, units.get(metric, "")]
         row += [fmt(value(figures, metric, p)) for p in PLAYERS]
-        b, who = best(figures, metric, PLAYERS[1:], higher)
+        b, who = best(figures, metric, PEERS, higher)
         z = value(figures, metric, "zt4")
         row.append("n/a" if who is None else "%s %s" % (fmt(b), who))
         if z is None or b is None:

@@ -12,7 +12,7 @@ packages=(
     python3-pyatspi at-spi2-core dbus xdotool imagemagick desktop-file-utils
     clang libclang-rt-14-dev llvm
     qt6-translations-l10n lintian appstream python3 binutils dbus-daemon dbus-bin make
-    libpulse-dev pipewire pipewire-pulse wireplumber
+    libpulse-dev pipewire pipewire-bin pipewire-pulse wireplumber stress-ng python3-dbus python3-gi
     "$@"
 )
 

@@ -328,10 +328,6 @@ done
 echo
 for name in "${measured[@]}"; do
     echo "FIGURE cpu_per_minute $name ${cpu[$name]} s/min"
-    echo "FIGURE app_cpu_total_$SERVER $name $(awk -v c="${cpu[$name]}" -v s="${server[$name]}" \
-        'BEGIN { if (c == "n/a" || s == "n/a") print "n/a"; else printf "%.3f", c + s }') s/min"
-    echo "FIGURE app_wakeups_$SERVER $name ${wakes[$name]} /s"
-    echo "FIGURE app_voluntary_wakeups_$SERVER $name ${voluntary[$name]} /s"
     echo "FIGURE rss_playing $name ${rss[$name]} MiB"
     echo "FIGURE no_repeat_gap $name $(median $(field gaps_ms "$tmp/$name"-norepeat*.txt)) ms"
     echo "FIGURE repeat_one_gap $name $(median $(field gaps_ms "$tmp/$name-repeatone.txt")) ms"

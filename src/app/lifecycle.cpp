@@ -1,6 +1,7 @@
 #include "app/lifecycle.h"
 
 #include "app/faq_file.h"
+// Start-up places the knob for its volume level as the volume commands would.
 #include "volume/volume.h"
 
 #include <climits>

@@ -74,8 +74,8 @@ TopForm::TopForm() {
     Text1.MaxLength = 2;
     Text1.AccessibleName = Label2.Caption;
 
-    const char* const modes[3] = {"全曲リピート", "１曲リピート", "リピートしない"};
-    for (int i = 0; i < 3; ++i) {
+    const char* const modes[kRepeatOptions] = {"全曲リピート", "１曲リピート", "リピートしない"};
+    for (int i = 0; i < kRepeatOptions; ++i) {
         const float top = 120 + 360 * i;
         RepeatOption[i] =
             make(indexed("RepeatOption", i), ControlKind::OptionButton, "", 7080, top, 255, 255);
@@ -198,15 +198,15 @@ void TopForm::clearEveryMark() {
 }
 
 int TopForm::selectedRepeatOption() const {
-    for (int i = 0; i < 3; ++i) {
-        if (RepeatOption[i].Value != 0)
+    for (int i = 0; i < kRepeatOptions; ++i) {
+        if (isRepeatSelected(i))
             return i;
     }
     return -1;
 }
 
 void TopForm::selectRepeatOption(int index) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kRepeatOptions; ++i)
         RepeatOption[i].Value = i == index ? 1 : 0;
 }
 

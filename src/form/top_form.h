@@ -23,6 +23,7 @@ constexpr int16_t kFinished = 3; // the last slot ended with no repeat
 constexpr int16_t kStopped = 4;
 
 // The repeat options, by index.
+constexpr int kRepeatOptions = 3;
 constexpr int kRepeatAll = 0;
 constexpr int kRepeatOne = 1;
 constexpr int kNoRepeat = 2;
@@ -50,7 +51,7 @@ struct TopForm {
 
     // Widgets outside the playlist.
     Control Label1, Label2, Text1;
-    std::array<Control, 3> RepeatOption, ROLabel;
+    std::array<Control, kRepeatOptions> RepeatOption, ROLabel;
     Control Labelmin, Colon;
     std::array<Control, 2> Labelsec;
     Control FileAdd, Sakujo, LeftSide, Volumeanalyze, Volumeanalyze1, RightSide, FileReset;
@@ -84,6 +85,8 @@ struct TopForm {
 
     // Every control, in the keyboard focus order first and the rest after it.
     template <typename F> void forEachControl(F&& f);
+    // Whether the repeat option `index` is selected.
+    bool isRepeatSelected(int index) const { return RepeatOption[index].Value != 0; }
     // The index of the selected repeat option, or -1 when none is.
     int selectedRepeatOption() const;
     // Selects one repeat option and clears the two others, as the option group does.

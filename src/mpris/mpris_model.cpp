@@ -10,7 +10,7 @@ namespace zt4 {
 
 namespace {
 
-const char* const kLoopStatus[3] = {"Playlist", "Track", "None"}; // by repeat option
+const char* const kLoopStatus[kRepeatOptions] = {"Playlist", "Track", "None"}; // by repeat option
 
 int CurrentSlot(const App& a) {
     if (const int marked = a.Top.markedSlot(); marked >= 0 && marked < a.TrackCount)
@@ -67,6 +67,14 @@ std::string MprisIdentity(const App& a) {
     return a.Top.Caption;
 }
 
+void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags) {
+    if (track.slot < 0 || track.path != a.OpenedPath)
+        return;
+    const TrackTags& read = tags.Read(track.path);
+    track.album = read.album;
+    track.artUrl = read.artUrl;
+}
+
 int64_t MprisPositionUs(const App& a) {
     const TopForm& Top = a.Top;
     // The units digit is -1 between a start and the first tick, which shows 0:00.
@@ -103,7 +111,7 @@ void MprisPrevious(App& a) {
 }
 
 void MprisSetLoopStatus(App& a, const std::string& status) {
-    for (int option = 0; option < 3; ++option) {
+    for (int option = 0; option < kRepeatOptions; ++option) {
         if (status == kLoopStatus[option] && a.Top.RepeatOption[option].Enabled) {
             a.Top.selectRepeatOption(option);
             RepeatOption_Click(a, option);

@@ -4,6 +4,7 @@
 // the dispatcher, one handler at a time like clicks.
 
 #include "core/app.h"
+#include "mpris/track_tags.h"
 
 #include <cstdint>
 #include <string>
@@ -18,9 +19,12 @@ struct MprisTrack {
     std::string title;    // the tag's title, else the file name
     std::string artist;   // the tag's artist, "" when none
     int64_t lengthUs = 0; // the library's length; 0 when the file has not been opened
+    std::string album;    // the tag's album, "" when none (see MprisAddTags)
+    std::string artUrl;   // file:// URL of its cover in the cache, "" when it has none
     bool operator==(const MprisTrack& o) const {
         return slot == o.slot && path == o.path && url == o.url && title == o.title &&
-               artist == o.artist && lengthUs == o.lengthUs;
+               artist == o.artist && lengthUs == o.lengthUs && album == o.album &&
+               artUrl == o.artUrl;
     }
     bool operator!=(const MprisTrack& o) const { return !(*this == o); }
 };
@@ -36,6 +40,9 @@ struct MprisState {
 };
 
 MprisState MprisRead(const App& a);
+// Adds the album and the cover of `track` from its file's tags once the file has been
+// opened, as its title and artist come then; nothing before.
+void MprisAddTags(MprisTrack& track, const App& a, TrackTagReader& tags);
 // The player's name as the desktop shows it.
 std::string MprisIdentity(const App& a);
 // The elapsed-time clock in microseconds.

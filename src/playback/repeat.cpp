@@ -2,30 +2,9 @@
 
 #include "playback/track_start.h"
 
-#include <string>
-
 namespace zt4 {
 
 namespace {
-
-bool Selected(const TopForm& Top, int index) {
-    return Top.RepeatOption[index].Value != 0;
-}
-
-void AdvanceClock(TopForm& Top) {
-    Top.SecDigit[0] += 1;
-    if (Top.SecDigit[0] == 10) {
-        Top.SecDigit[1] += 1;
-        Top.SecDigit[0] = 0;
-    }
-    if (Top.SecDigit[1] == 6) {
-        Top.MinuteCount += 1;
-        Top.SecDigit[1] = 0;
-    }
-    Top.Labelsec[0].Caption = std::to_string(Top.SecDigit[0]);
-    Top.Labelsec[1].Caption = std::to_string(Top.SecDigit[1]);
-    Top.Labelmin.Caption = std::to_string(Top.MinuteCount);
-}
 
 // A repeat that could not open its slot ends as a failed Start does: the slot stays the
 // current one, Stop and Start work as usual, and RepeatTimer does not try again.
@@ -61,9 +40,7 @@ void EndOfList(App& a) {
 }
 
 void RepeatOne(App& a) {
-    TopForm& Top = a.Top;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     ShowClockZero(a);
     a.CurrentTrack -= 1;
     if (!OpenSlot(a, a.CurrentTrack)) {
@@ -74,9 +51,7 @@ void RepeatOne(App& a) {
 }
 
 void RepeatAll(App& a) {
-    TopForm& Top = a.Top;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     ShowClockZero(a);
     a.Top.clearMark(a.CurrentTrack - 1);
     a.Top.showMark(0);
@@ -90,48 +65,6 @@ void RepeatAll(App& a) {
 
 } // namespace
 
-void PlaybackCallback_Steps(App& a, int32_t code) {
-    if (code != VBMP3_EVENT_END)
-        return;
-    a.CurrentTrack += 1;
-    if (a.CurrentTrack < a.TrackCount) {
-        if (Selected(a.Top, kRepeatOne)) {
-            a.Top.RepeatTimer.Enabled = true;
-            a.RepeatFileGeneration = a.lib.fileGeneration();
-        } else {
-            a.NextTrackPending = 1;
-            a.Timer1FailedSlot = -1;
-        }
-    } else {
-        a.Top.RepeatTimer.Enabled = true;
-        a.RepeatFileGeneration = a.lib.fileGeneration();
-    }
-}
-
-void Timer1_Timer(App& a) {
-    TopForm& Top = a.Top;
-    if (Top.PlayState != kPlaying)
-        return;
-    if (a.NextTrackPending == 1) {
-        ShowClockZero(a);
-        ResetClock(a, 0);
-        a.Top.clearMark(a.CurrentTrack - 1);
-        // The tick retries a slot that fails to open; the message is shown once for it.
-        const int16_t slot = a.CurrentTrack;
-        if (!OpenSlot(a, slot, a.Timer1FailedSlot != slot)) {
-            a.Timer1FailedSlot = slot;
-            return;
-        }
-        a.Timer1FailedSlot = -1;
-        a.Top.showMark(a.CurrentTrack);
-        StartPlayback(a);
-        Top.MusicBackTimer.Enabled = true;
-        Top.BackTicks = 0;
-        a.NextTrackPending = 0;
-    }
-    AdvanceClock(Top);
-}
-
 void RepeatTimer_Timer(App& a) {
     const TopForm& Top = a.Top;
     // A command that opened or closed a file between the end and this tick (Stop, reset,
@@ -141,11 +74,11 @@ void RepeatTimer_Timer(App& a) {
         a.Top.RepeatTimer.Enabled = false;
         return;
     }
-    if (Selected(Top, kNoRepeat))
+    if (Top.isRepeatSelected(kNoRepeat))
         EndOfList(a);
-    else if (Selected(Top, kRepeatOne))
+    else if (Top.isRepeatSelected(kRepeatOne))
         RepeatOne(a);
-    else if (Selected(Top, kRepeatAll))
+    else if (Top.isRepeatSelected(kRepeatAll))
         RepeatAll(a);
     else
         a.Top.RepeatTimer.Enabled = false;
@@ -153,10 +86,10 @@ void RepeatTimer_Timer(App& a) {
 
 void RepeatOption_Click(App& a, int) {
     TopForm& Top = a.Top;
-    for (int first = 0; first < 3; ++first) {
-        if (!Selected(Top, first))
+    for (int first = 0; first < kRepeatOptions; ++first) {
+        if (!Top.isRepeatSelected(first))
             continue;
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < kRepeatOptions; ++i)
             Top.ROLabel[i].ForeColor = i == first ? kSelectedMode : kOtherMode;
         return;
     }

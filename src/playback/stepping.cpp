@@ -12,8 +12,7 @@ constexpr int16_t kRestartAfterTicks = 10;
 void RestartCurrent(App& a) {
     TopForm& Top = a.Top;
     Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     Top.PlayState = kPlaying;
     Top.MusicPause.Enabled = true;
     Top.Label1.Caption = "再生中";
@@ -36,8 +35,7 @@ void PlayPrevious(App& a) {
         return;
     StartPlayback(a);
     Top.PlayState = kPlaying;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     // Coming from pause, Timer1 is off; without it the clock and the end of track stall.
     Top.Timer1.Enabled = true;
     ShowClockZero(a);

@@ -20,11 +20,15 @@ void StartPlayback(App& a) {
     a.lib.vbmp3_play();
 }
 
+void StartBackCount(App& a) {
+    a.Top.MusicBackTimer.Enabled = true;
+    a.Top.BackTicks = 0;
+}
+
 void StartCurrentAfresh(App& a) {
     TopForm& Top = a.Top;
     Top.Timer1.Enabled = true;
-    Top.MusicBackTimer.Enabled = true;
-    Top.BackTicks = 0;
+    StartBackCount(a);
     Top.MusicStart.Enabled = false;
     Top.MusicPause.Enabled = true;
     a.NextTrackPending = 0;

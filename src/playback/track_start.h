@@ -12,6 +12,9 @@ bool OpenSlot(App& a, int slot, bool tell = true);
 // Registers the end-of-track callback, then plays the opened file.
 void StartPlayback(App& a);
 
+// The back button's count starts again: MusicBackTimer on, BackTicks 0.
+void StartBackCount(App& a);
+
 // Start and forward start CurrentTrack afresh: both timers on, the back counter and the
 // clock from zero, the pause button ready; then open, play and mark the slot and say
 // "再生中". A failed open stops there, with the timers already on.

@@ -52,6 +52,9 @@ std::optional<std::string> PathOfFileUri(const std::string& uri) {
         rest = uri.substr(5);
     else
         return std::nullopt;
+    // A NUL, written out or escaped, would cut the name short: another file than named.
+    if (rest.find('\0') != std::string::npos)
+        return std::nullopt;
     std::string path;
     for (std::string::size_type i = 0; i < rest.size(); ++i) {
         if (rest[i] != '%') {
@@ -60,7 +63,7 @@ std::optional<std::string> PathOfFileUri(const std::string& uri) {
         }
         const int high = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
         const int low = high >= 0 ? HexValue(rest[i + 2]) : -1;
-        if (low < 0 || high + low == 0) // a NUL would cut the name short
+        if (low < 0 || high + low == 0)
             return std::nullopt;
         path += static_cast<char>(high * 16 + low);
         i += 2;

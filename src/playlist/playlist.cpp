@@ -1,5 +1,6 @@
 #include "playlist/playlist.h"
 
+// Reset puts the clock and the repeat mode back as Stop and a click on リピートしない do.
 #include "playback/repeat.h"
 #include "playback/track_start.h"
 

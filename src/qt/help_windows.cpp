@@ -13,9 +13,6 @@ namespace zt4::qt {
 
 namespace {
 
-// About a screenful of lines per event-loop turn keeps each turn short.
-constexpr std::size_t kPieceBytes = 256 * 1024;
-
 std::string withLineFeeds(const std::string& text) {
     std::string out;
     out.reserve(text.size());

@@ -17,6 +17,10 @@ class FaqWindow : public QWidget {
   public:
     FaqWindow();
 
+    // At most this much text (and the rest of its last line) goes in per event-loop turn,
+    // which keeps each turn short.
+    static constexpr std::size_t kPieceBytes = 256 * 1024;
+
     // Sets the text (CR LF line ends), scrolls to its start and brings the window up.
     // A big text goes in a piece at a time between events: the window shows its start at
     // once and stays responsive while the rest is added.

@@ -10,6 +10,8 @@
 #include <QDBusObjectPath>
 #include <QStringList>
 
+#include <cstdlib>
+
 namespace zt4::qt {
 
 namespace {
@@ -27,12 +29,15 @@ QVariantMap metadata(const MprisTrack& t) {
         m["xesam:artist"] = QStringList{QString::fromStdString(t.artist)};
     if (t.lengthUs > 0)
         m["mpris:length"] = qlonglong(t.lengthUs);
+    if (!t.album.empty())
+        m["xesam:album"] = QString::fromStdString(t.album);
+    if (!t.artUrl.empty())
+        m["mpris:artUrl"] = QString::fromStdString(t.artUrl);
     return m;
 }
 
 // The signalled properties of the Player interface, by their D-Bus names.
-QVariantMap playerProperties(const App& a) {
-    const MprisState s = MprisRead(a);
+QVariantMap playerProperties(const MprisState& s) {
     return {
         {"PlaybackStatus", QString::fromStdString(s.playbackStatus)},
         {"LoopStatus", QString::fromStdString(s.loopStatus)},
@@ -133,16 +138,24 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void OpenUri(const QString& uri) { service_->openUri(uri); }
 
   private:
-    MprisState state() const { return MprisRead(service_->record()); }
+    MprisState state() const { return service_->read(); }
 
     MprisService* service_;
 };
 
 MprisService::MprisService(Driver& driver, const App& record, FilesFromOutside& files,
                            std::function<void()> raise)
-    : driver_(driver), record_(record), files_(files), raise_(std::move(raise)), bus_(QString()) {
+    : driver_(driver), record_(record), files_(files), raise_(std::move(raise)), bus_(QString()),
+      tags_(CoverArtCache(
+          CoverArtCache::DefaultFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")))) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+}
+
+MprisState MprisService::read() {
+    MprisState s = MprisRead(record_);
+    MprisAddTags(s.track, record_, tags_);
+    return s;
 }
 
 bool MprisService::publish(QDBusConnection bus) {
@@ -160,14 +173,14 @@ bool MprisService::publish(QDBusConnection bus) {
     }
     bus_ = bus;
     busName_ = name;
-    sent_ = playerProperties(record_);
+    sent_ = playerProperties(read());
     return true;
 }
 
 void MprisService::changed() {
     if (busName_.isEmpty())
         return;
-    const QVariantMap now = playerProperties(record_);
+    const QVariantMap now = playerProperties(read());
     QVariantMap differ;
     for (auto it = now.begin(); it != now.end(); ++it) {
         if (sent_.value(it.key()) != it.value())

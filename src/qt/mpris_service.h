@@ -12,6 +12,8 @@
 // those last sent; nothing is sent on a timer, so an idle player stays asleep. Position is
 // read on demand.
 
+#include "mpris/mpris_model.h"
+#include "mpris/track_tags.h"
 #include "qt/driver.h"
 #include "wiring/files_from_outside.h"
 
@@ -46,6 +48,8 @@ class MprisService : public QObject {
     void raise() { raise_(); }
 
     const App& record() const { return record_; }
+    // What the media controls see now, the track's album and cover included.
+    MprisState read();
 
   private:
     Driver& driver_;
@@ -55,6 +59,7 @@ class MprisService : public QObject {
     QDBusConnection bus_;
     QString busName_;
     QVariantMap sent_; // the player's properties as last signalled
+    TrackTagReader tags_;
 };
 
 } // namespace zt4::qt

@@ -23,6 +23,7 @@ void Player::start() {
 }
 
 bool Player::publish(QDBusConnection bus) {
+    inhibitor = std::make_unique<SuspendInhibitor>(bus);
     auto service =
         std::make_unique<MprisService>(driver, dispatcher.app(), files, [this] { raise(); });
     if (!service->publish(bus))
@@ -35,7 +36,16 @@ void Player::afterHandler() {
     top.sync();
     if (mpris)
         mpris->changed();
+    keepAwakeWhilePlaying();
     driver.rearm();
+}
+
+void Player::keepAwakeWhilePlaying() {
+    const StayAwake::Change change = stayAwake.Follow(dispatcher.form().PlayState);
+    if (inhibitor && change == StayAwake::Change::kHold)
+        inhibitor->hold();
+    else if (inhibitor && change == StayAwake::Change::kRelease)
+        inhibitor->release();
 }
 
 void Player::raise() {

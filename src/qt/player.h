@@ -5,9 +5,11 @@
 // window it mirrors the model in the window and on the bus. Tests build the same with a
 // recording library and a clock of their own.
 
+#include "playback/stay_awake.h"
 #include "qt/driver.h"
 #include "qt/mpris_service.h"
 #include "qt/qt_ui.h"
+#include "qt/suspend_inhibitor.h"
 #include "qt/top_window.h"
 #include "wiring/dispatcher.h"
 #include "wiring/files_from_outside.h"
@@ -36,9 +38,13 @@ class Player final : private DispatchObserver {
     FilesFromOutside files;
     TopWindow top;
     std::unique_ptr<MprisService> mpris;
+    StayAwake stayAwake;
+    std::unique_ptr<SuspendInhibitor> inhibitor; // on the bus given to publish()
 
   private:
     void afterHandler() override;
+    // Holds off suspend while a track plays.
+    void keepAwakeWhilePlaying();
     void beforeModal() override { afterHandler(); }
     void wake() override { driver.wake(); }
 };

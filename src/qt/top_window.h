@@ -1,20 +1,14 @@
 #pragma once
-// The main window "Top", built from its form model. It mirrors the model after every
-// handler and turns the user's clicks, keys and drags into model updates and handler calls;
+// The main window "Top", built from its form model through the binder. It mirrors the model
+// after every handler and turns the user's clicks, keys, drags and drops into handler calls;
 // it decides nothing itself.
 
 #include "form/top_form.h"
 #include "qt/driver.h"
+#include "qt/form_binder.h"
 #include "wiring/files_from_outside.h"
 
 #include <QMainWindow>
-
-#include <functional>
-#include <string>
-#include <vector>
-
-class QAction;
-class QButtonGroup;
 
 namespace zt4::qt {
 
@@ -26,7 +20,7 @@ class TopWindow : public QMainWindow {
     void sync();
 
     // The widget drawn for a control of the model.
-    QWidget* widgetFor(const Control& control) const;
+    QWidget* widgetFor(const Control& control) const { return binder_.widgetFor(control); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -35,32 +29,16 @@ class TopWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    struct Bound {
-        Control* model;
-        QWidget* widget;
-        Control shown;         // what the widget shows, to touch only what changed
-        std::string shownName; // the accessible name it has
-    };
-    struct BoundItem {
-        MenuItem* model;
-        QAction* action;
-        MenuItem shown;
-    };
-
     void buildMenus();
     void buildControls(QWidget* client);
-    QWidget* makeWidget(Control& c, QWidget* client);
-    void apply(Bound& b, bool all);
-    void applyItem(BoundItem& b, bool all);
+    // The widget of a control that draws or filters its input itself, else nullptr.
+    QWidget* ownWidget(const Control& c, QWidget* client);
     void onClick(Control& c, void (*handler)(App&));
 
     TopForm& form_;
     Driver& driver_;
     FilesFromOutside& files_;
-    std::vector<Bound> bound_;
-    std::vector<BoundItem> items_;
-    QButtonGroup* repeatGroup_ = nullptr;
-    std::vector<QWidget*> focusChain_;
+    FormBinder binder_;
     bool shownOnce_ = false;
     int16_t shownLevel_ = -1; // the volume level assistive technology was last told
 };

@@ -9,6 +9,11 @@ namespace {
 
 constexpr int16_t kKnobStep = 80;
 
+// The knob's track starts at the right edge of the "小" button.
+float TrackStart(const TopForm& Top) {
+    return Top.LeftSide.Left + Top.LeftSide.Width;
+}
+
 // Floating-point values are stored into 16-bit integers rounded half to even
 // (nearbyint in the default rounding mode).
 int16_t RoundHalfEven(double v) {
@@ -19,7 +24,7 @@ int16_t RoundHalfEven(double v) {
 // left edge, so the knob's right end gives 96, not 100.
 void SendVolumeFromKnob(App& a) {
     TopForm& Top = a.Top;
-    const double trackStart = double(Top.LeftSide.Width) + Top.LeftSide.Left;
+    const double trackStart = TrackStart(Top);
     const double level =
         (Top.Volumeanalyze.Left - trackStart) * 100 / (Top.RightSide.Left - trackStart);
     Top.VolumeLevel = RoundHalfEven(level);
@@ -36,16 +41,15 @@ void MoveKnobTo(TopForm& Top, int16_t left) {
 
 void PlaceKnobForLevel(App& a) {
     TopForm& Top = a.Top;
-    const double trackStart = double(Top.LeftSide.Width) + Top.LeftSide.Left;
+    const double trackStart = TrackStart(Top);
     Top.Volumeanalyze.Left =
-        static_cast<float>((Top.RightSide.Left - trackStart) * Top.VolumeLevel / 100 +
-                           Top.LeftSide.Left + Top.LeftSide.Width);
+        static_cast<float>((Top.RightSide.Left - trackStart) * Top.VolumeLevel / 100 + trackStart);
     Top.Volumeanalyze1.Left = Top.Volumeanalyze.Left;
 }
 
 void MoveKnobToFraction(App& a, double fraction) {
     TopForm& Top = a.Top;
-    const float trackStart = Top.LeftSide.Width + Top.LeftSide.Left;
+    const float trackStart = TrackStart(Top);
     const float knobLimit = Top.RightSide.Left - Top.Volumeanalyze.Width;
     const double f = std::isnan(fraction) ? 0 : std::clamp(fraction, 0.0, 1.0);
     const double left = trackStart + f * (Top.RightSide.Left - trackStart);
@@ -56,9 +60,8 @@ void LeftSide_Click(App& a) {
     TopForm& Top = a.Top;
     Top.KnobLeft = RoundHalfEven(Top.Volumeanalyze.Left);
     Top.KnobLeft -= kKnobStep;
-    const float trackStart = Top.LeftSide.Width + Top.LeftSide.Left;
-    if (Top.KnobLeft < trackStart)
-        Top.KnobLeft = RoundHalfEven(trackStart);
+    if (Top.KnobLeft < TrackStart(Top))
+        Top.KnobLeft = RoundHalfEven(TrackStart(Top));
     MoveKnobTo(Top, Top.KnobLeft);
 }
 
@@ -97,9 +100,8 @@ void Volumeanalyze1_MouseMove(App& a, int16_t Button, int16_t, float X, float) {
         return;
     Top.Volumeanalyze1.Left = Top.Volumeanalyze1.Left + X - Top.DragStartX;
     const float left = Top.Volumeanalyze1.Left;
-    const float trackStart = Top.LeftSide.Width + Top.LeftSide.Left;
     const float knobLimit = Top.RightSide.Left - Top.Volumeanalyze1.Width;
-    if (left >= trackStart && left <= knobLimit)
+    if (left >= TrackStart(Top) && left <= knobLimit)
         Top.Volumeanalyze.Left = Top.Volumeanalyze1.Left;
     else
         Top.Volumeanalyze1.Left = Top.Volumeanalyze.Left;

@@ -2,6 +2,7 @@
 // Every handler of the main window.
 
 #include "app/lifecycle.h"
+#include "playback/end_of_track.h"
 #include "playback/repeat.h"
 #include "playback/stepping.h"
 #include "playback/transport.h"

@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "playlist/file_uri.h"
+#include "wiring/files_from_outside.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,43 @@ TEST(AddFiles, AFullListSaysSoOnceForTheBatchAndTakesNoMore) {
     EXPECT_TRUE(exact.ui.messages.empty());
 }
 
+TEST(FilesFromOutside, HandOversJoinOneBatchThatIsAddedOnceTheCallerHasReturned) {
+    Harness h;
+    std::ostringstream skipped;
+    FilesFromOutside outside(h.dispatcher, skipped);
+    const std::string a = touch(h, "a.mp3"), b = touch(h, "b.mp3"), c = touch(h, "c.mp3");
+    const int wakes = h.view.wakes;
+    outside.addPaths({a});
+    outside.addUri(FileUri(b));
+    outside.addUri("http://example.com/x.mp3");
+    outside.addUriList(FileUri(c) + "\r\n");
+    EXPECT_EQ(h.app.TrackCount, 0);     // nothing runs inside the caller
+    EXPECT_EQ(h.view.wakes, wakes + 1); // one batch, one run asked for
+    h.dispatcher.pump();
+    EXPECT_EQ(h.app.TrackCount, 3);
+    EXPECT_EQ(h.Top.TrackPath[2], c);
+    EXPECT_EQ(skipped.str(), "zt4: not a local file, skipped: http://example.com/x.mp3\n");
+
+    // A hand-over that arrives while the full-list message is open belongs to that batch.
+    std::vector<std::string> many;
+    for (int i = 1; i <= 20; ++i)
+        many.push_back(touch(h, "t" + std::to_string(i) + ".mp3"));
+    h.ui.duringMessage = [&] {
+        outside.addPaths({touch(h, "late.mp3")});
+        h.dispatcher.pump();
+    };
+    outside.addPaths(many);
+    h.dispatcher.pump();
+    h.ui.duringMessage = nullptr;
+    h.dispatcher.pump();
+    EXPECT_EQ(h.app.TrackCount, 20);
+    EXPECT_EQ(h.ui.messages, std::vector<std::string>{"選曲数は20以内でお願いします"});
+    // Once the batch has been added, the next hand-over is a batch of its own.
+    outside.addPaths({a});
+    h.dispatcher.pump();
+    EXPECT_EQ(h.ui.messages.size(), 2u);
+}
+
 TEST(AddFiles, ANameThatIsNotUtf8KeepsItsBytesThroughItsUriToTheLibrary) {
     Harness h;
     const std::string odd = touch(h, "caf\xe9 \xff%#?.mp3"); // Latin-1, not UTF-8
@@ -106,8 +144,11 @@ TEST(FileUris, OnlyLocalFilesWithSoundEscapesArePaths) {
     EXPECT_EQ(PathOfFileUri("file:///a%20b/c.mp3"), "/a b/c.mp3");
     EXPECT_EQ(PathOfFileUri("file://localhost/a.mp3"), "/a.mp3");
     EXPECT_EQ(PathOfFileUri("file:/a.mp3"), "/a.mp3");
-    for (const char* refused : {"file://elsewhere/a.mp3", "http:///a.mp3", "file:a.mp3",
-                                "file:///a%2", "file:///a%zz.mp3", "file:///a%00.mp3", "/a.mp3"})
+    // A NUL would cut the path short: another file than the one named.
+    for (const std::string& refused :
+         std::vector<std::string>{"file://elsewhere/a.mp3", "http:///a.mp3", "file:a.mp3",
+                                  "file:///a%2", "file:///a%zz.mp3", "file:///a%00.mp3", "/a.mp3",
+                                  std::string("file:///a.mp3\0/b.mp3", 20)})
         EXPECT_EQ(PathOfFileUri(refused), std::nullopt) << refused;
 }
 

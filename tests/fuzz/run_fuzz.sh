@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# run_fuzz.sh BUILD_DIR TARGET SECONDS: runs the libFuzzer target fuzz_TARGET (decode, faq)
+# run_fuzz.sh BUILD_DIR TARGET SECONDS: runs the libFuzzer target fuzz_TARGET (decode, faq,
+# tags, uri)
 # of the fuzz build for SECONDS on the corpus in BUILD_DIR/fuzz-TARGET/corpus, seeded on
 # first use. Fails on any crash, leak or timeout, whose input is kept in its findings/.
 # FUZZ_JOBS=N runs N processes (fork mode); FUZZ_MERGE=1 then shrinks the corpus.
@@ -35,6 +36,30 @@ faq)
     max_len=16384
     cp "$root/FAQ.txt" "$s/FAQ.txt"
     dict=()
+    ;;
+tags)
+    max_len=65536
+    if [ ! -e "$s/.made" ]; then
+        mp3s=$(mktemp -d)
+        "$root/tests/data/make_test_mp3s.sh" "$mp3s" >/dev/null
+        # The tags lame writes: ID3v2 with and without a picture, UTF-16, ID3v1.
+        for f in cbr128 id3v1 id3v2_big long_title; do
+            head -c "$max_len" "$mp3s/$f.mp3" >"$s/$f.tag"
+        done
+        tail -c 128 "$mp3s/id3v1.mp3" >"$s/id3v1_only.tag"
+        # An ID3v2.3 title marked Latin-1 holding Shift-JIS.
+        printf 'ID3\3\0\0\0\0\0\17TIT2\0\0\0\5\0\0\0\211\271\212\171' >"$s/sjis.tag"
+        rm -rf "$mp3s"
+        touch "$s/.made"
+    fi
+    dict=(-dict="$here/fuzz_tags.dict")
+    ;;
+uri)
+    max_len=4096
+    printf 'file:///home/user/%%E9t%%C3%%A9%%20music/01.mp3' >"$s/uri"
+    printf 'file://localhost/tmp/a.mp3' >"$s/localhost"
+    printf '# a list\r\nfile:///a/b.mp3\r\nhttp://example.org/c.mp3\r\nfile:/d%%2Fe.mp3\n' >"$s/list"
+    dict=(-dict="$here/fuzz_uri.dict")
     ;;
 esac
 

@@ -75,6 +75,23 @@ TEST(WhileAMessageBoxIsOpen, TheListEndsAndTheVolumeIsSentButCommandsWait) {
 
 // A timer's tick that waits on its own message box is not run again meanwhile: a repeat
 // that fails to reopen its slot, or the next slot failing, shows one box, not one per tick.
+TEST(WhileAMessageBoxIsOpen, APostedCommandWaitsForTheHandlerThatShowsIt) {
+    Harness h; // no FAQ.txt: the FAQ command shows a message
+    PlayTwo(h);
+    int16_t stateInside = -1;
+    std::string clockInside;
+    h.ui.duringMessage = [&] {
+        h.dispatcher.post(MusicStop_Click); // a media key, say
+        h.advance(1000);
+        stateInside = h.Top.PlayState;
+        clockInside = h.clock();
+    };
+    h.run(faq_Click);
+    EXPECT_EQ(stateInside, kPlaying);
+    EXPECT_EQ(clockInside, "0:03"); // the clock went on meanwhile
+    EXPECT_EQ(h.Top.PlayState, kStopped);
+}
+
 TEST(WhileAMessageBoxIsOpen, TheTimerWhoseTickShowsItDoesNotTickAgain) {
     for (bool repeatOne : {true, false}) {
         Harness h;

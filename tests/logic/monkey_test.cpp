@@ -138,6 +138,9 @@ class Monkey {
         h_.clearCalls();
         if (h_.markedSlot() == -2)
             fail("more than one mark");
+        else if (h_.markedSlot() != Top.markedSlot())
+            fail("the mark shows on " + std::to_string(h_.markedSlot()) + ", the form says " +
+                 std::to_string(Top.markedSlot()));
         if (Top.PlayState < 0 || Top.PlayState > 4 || a.CurrentTrack < 0 || a.CurrentTrack > kRows)
             fail("PlayState " + std::to_string(Top.PlayState) + ", CurrentTrack " +
                  std::to_string(a.CurrentTrack));

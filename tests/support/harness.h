@@ -47,6 +47,7 @@ class TestUi : public UiServices {
 class TestView : public DispatchObserver {
   public:
     std::function<void()> afterEachHandler;
+    int wakes = 0; // how often the dispatcher asked for a pump
 
   private:
     void afterHandler() override {
@@ -54,7 +55,7 @@ class TestView : public DispatchObserver {
             afterEachHandler();
     }
     void beforeModal() override {}
-    void wake() override {}
+    void wake() override { ++wakes; }
 };
 
 class Harness {

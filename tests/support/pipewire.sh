@@ -7,6 +7,8 @@
 #                  server, starting it again (pulse_start) brings it back
 #   PIPEWIRE_PID   pipewire itself; pipewire_crash kills it, and with it all of the server
 # pulse_start DIR while pipewire runs starts pipewire-pulse alone, its socket in DIR.
+# SINK=pipe is pipewire-pulse's module-pipe-sink (paced by PipeWire's own clock, as it
+# drives no device), loaded at the first start; PipeWire's session suspends an idle sink.
 PULSE_TOOLS="pipewire wireplumber pipewire-pulse dbus-daemon pactl parec"
 
 pulse_start() {
@@ -21,10 +23,10 @@ pulse_start() {
         _pipewire_wait "$dir"
         return
     fi
-    PIPEWIRE_DIR=$dir
+    PIPEWIRE_DIR=$dir PULSE_SINK_FIFO=""
     mkdir -p "$dir/home" "$dir/runtime" "$dir/config/pipewire/pipewire.conf.d" "$dir/state"
     chmod 700 "$dir/runtime"
-    cat >"$dir/config/pipewire/pipewire.conf.d/zt4test.conf" <<'CONF'
+    [ "$SINK" = pipe ] || cat >"$dir/config/pipewire/pipewire.conf.d/zt4test.conf" <<'CONF'
 context.objects = [
     { factory = adapter
         args = {
@@ -56,6 +58,13 @@ CONF
     PULSE_PID=$!
     PULSE_SOCKET=$dir/runtime/pulse/native
     export PULSE_SERVER="unix:$PULSE_SOCKET"
+    if [ "$SINK" = pipe ]; then
+        PULSE_SINK_FIFO=$dir/sink.fifo
+        rm -f "$PULSE_SINK_FIFO" && mkfifo "$PULSE_SINK_FIFO"
+        for _ in $(seq 200); do pactl info >/dev/null 2>&1 && break || sleep 0.05; done
+        pactl load-module module-pipe-sink sink_name=zt4test file="$PULSE_SINK_FIFO" \
+            format=s16le rate=44100 channels=2 >/dev/null || return 1
+    fi
     _pipewire_wait "$dir" || return 1
     pactl set-default-sink zt4test
 }

@@ -1,7 +1,13 @@
 # Sourced by tests and benchmarks: a private server of the Pulse protocol (it works as root
 # too) with a null sink "zt4test" as the default, reachable only through its own socket,
 # started and stopped by PID. SERVER names it: pulseaudio (the default) or pipewire
-# (pipewire.sh).
+# (pipewire.sh). SINK names the sink "zt4test":
+#   null   (the default) a null sink, kept awake by a low-latency stream of silence
+#   idle   a null sink as a desktop's sink behaves: nothing keeps it awake, and it suspends
+#          a second after its last stream stops (PipeWire's session: a few seconds)
+#   pipe   a pipe sink writing into the FIFO $PULSE_SINK_FIFO on the system clock, so that it
+#          never catches up time it spent idle; it suspends as idle does. pulse_record reads
+#          the FIFO, which keeps no stream on the server.
 #   pulse_start DIR    starts it with its runtime files in DIR; exports PULSE_SERVER; PULSE_PID
 #                      is the process the clients talk to, PULSE_SOCKET its socket
 #   pulse_record FILE [STAMPS]
@@ -16,8 +22,18 @@ pulse_start() {
     local dir=$1 i
     mkdir -p "$dir/home" "$dir/runtime"
     chmod 700 "$dir/runtime"
-    cat >"$dir/server.pa" <<PA
-load-module module-null-sink sink_name=zt4test rate=44100 channels=2
+    PULSE_SINK_FIFO=""
+    case ${SINK:=null} in
+    null | idle) echo "load-module module-null-sink sink_name=zt4test rate=44100 channels=2" ;;
+    pipe)
+        PULSE_SINK_FIFO=$dir/sink.fifo
+        rm -f "$PULSE_SINK_FIFO" && mkfifo "$PULSE_SINK_FIFO"
+        echo "load-module module-pipe-sink sink_name=zt4test file=$PULSE_SINK_FIFO format=s16le" \
+            "rate=44100 channels=2 use_system_clock_for_timing=yes"
+        ;;
+    esac >"$dir/server.pa"
+    [ "$SINK" = null ] || echo "load-module module-suspend-on-idle timeout=1" >>"$dir/server.pa"
+    cat >>"$dir/server.pa" <<PA
 set-default-sink zt4test
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
 PA
@@ -31,8 +47,10 @@ PA
         if pactl info >/dev/null 2>&1; then
             # A low-latency stream keeps the null sink from working in 2 s blocks, which
             # would lose the first seconds of a recording.
-            pacat --latency-msec=20 </dev/zero >/dev/null 2>&1 &
-            PULSE_KEEPALIVE_PID=$!
+            if [ "$SINK" = null ]; then
+                pacat --latency-msec=20 </dev/zero >/dev/null 2>&1 &
+                PULSE_KEEPALIVE_PID=$!
+            fi
             return 0
         fi
         sleep 0.1
@@ -42,11 +60,14 @@ PA
 }
 
 pulse_record() {
-    python3 -m zt4test.recorder "$@" &
+    local ready=44
+    python3 -m zt4test.recorder "$1" "${2:-/dev/null}" ${PULSE_SINK_FIFO:+"$PULSE_SINK_FIFO"} &
     PULSE_RECORD_PID=$!
-    # Recording once the first sound has come: the server may go or change sockets next.
+    # Recording once the first sound has come: the server may go or change sockets next. A
+    # pipe sink may be suspended: there, once the recorder has the FIFO open.
+    [ -z "${PULSE_SINK_FIFO:-}" ] || ready=43
     for _ in $(seq 200); do
-        [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 44 ] && return 0
+        [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt "$ready" ] && return 0
         sleep 0.05
     done
     echo "pulse.sh: the recorder of $1 got no sound" >&2
@@ -63,6 +84,10 @@ pulse_stop() {
     PULSE_RECORD_PID="" PULSE_KEEPALIVE_PID="" PULSE_PID=""
 }
 
+case ${SINK:=null} in
+null | idle | pipe) ;;
+*) echo "pulse.sh: SINK is null, idle or pipe, not $SINK" >&2 && exit 2 ;;
+esac
 case ${SERVER:=pulseaudio} in
 pulseaudio) ;;
 pipewire)

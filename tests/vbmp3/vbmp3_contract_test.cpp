@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -314,6 +315,74 @@ TEST_F(FastOutput, ManyCyclesLeaveNoThreadOrFileBehindAndFreeLeavesItUsable) {
     events::reset();
     start(mp3("short2.mp3"));
     EXPECT_TRUE(events::wait_for_ends(1));
+}
+
+// A FIFO for the raw output that nobody reads: the playback thread fills it and is then held
+// in its write.
+struct FullFifo {
+    explicit FullFifo(const std::string& path) {
+        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+        // Open first, so that the writer's open does not wait.
+        fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    }
+    ~FullFifo() { close(fd); }
+    // Until the playback thread has filled it: it is held in its write.
+    bool full() const {
+        const int size = fcntl(fd, F_GETPIPE_SZ);
+        int held = 0;
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while ((ioctl(fd, FIONREAD, &held) != 0 || held < size) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return held >= size;
+    }
+    // Reads it to its end: its writer has closed it.
+    void read_to_end() const {
+        fcntl(fd, F_SETFL, 0);
+        char chunk[65536];
+        while (read(fd, chunk, sizeof chunk) > 0) {
+        }
+    }
+    int fd;
+};
+
+// A thread that vbmp3_free gave up on (held in its output, here a FIFO nobody reads) leaves
+// later, after a new vbmp3_init has started a play of its own: it must not take that play's
+// place. Had it marked "no play in progress" for the new thread, a vbmp3_close would return at
+// once while the new play still sounds, instead of waiting for it as long as it promises.
+TEST_F(Contract, AThreadLeftBehindByFreeNeverTouchesTheStateOfALaterInit) {
+    TempFolder dir;
+    const FullFifo old_fifo(dir.path("old.fifo"));
+    const FullFifo new_fifo(dir.path("new.fifo"));
+    {
+        ScopedEnv output("VBMP3_OUTPUT", "raw:" + dir.path("old.fifo"));
+        start(mp3("long.mp3"));
+    }
+    ASSERT_TRUE(old_fifo.full());
+    vbmp3_free();
+    const size_t with_the_old_thread = entries("/proc/self/task");
+    ASSERT_NE(vbmp3_init(), 0);
+    {
+        ScopedEnv output("VBMP3_OUTPUT", "raw:" + dir.path("new.fifo"));
+        start(mp3("long.mp3"));
+    }
+    ASSERT_TRUE(new_fifo.full());
+    // The old thread finds its play ended, closes its output and ends.
+    old_fifo.read_to_end();
+    const auto deadline = Clock::now() + 30s;
+    while (entries("/proc/self/task") > with_the_old_thread && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(entries("/proc/self/task"), with_the_old_thread) << "the old thread did not end";
+    // The new thread is still held in its write: the close waits for it as long as it
+    // promises, then returns.
+    const auto begin = Clock::now();
+    ASSERT_NE(vbmp3_close(), 0);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin);
+    EXPECT_GE(took, 300ms) << "the close returned after " << took.count()
+                           << " ms, not waiting for the new play";
+    new_fifo.read_to_end();
 }
 
 TEST_F(RealTimeOutput, AFileCutShortWhilePlayingEndsOnce) {

@@ -77,6 +77,30 @@ TEST_F(Open, TagTextIsValidUtf8AndALongTitleIsCutOnACharacterBoundary) {
     EXPECT_STREQ(info.artist, "\u00ED\u00A0\u0080");
 }
 
+TEST_F(Open, JapaneseTagsInShiftJisReachTheRecordAndLatin1StaysLatin1) {
+    std::ifstream in(mp3("cbr320.mp3"), std::ios::binary); // no tag of its own
+    const std::string audio((std::istreambuf_iterator<char>(in)), {});
+    // An ID3v2.3 title frame marked Latin-1 holding 椎名林檎 in Shift-JIS, and an ID3v1 tag
+    // whose artist is 音楽 in Shift-JIS.
+    const std::string text = std::string(1, '\0') + "\x92\xc5\x96\xbc\x97\xd1\x8c\xe7";
+    std::string v2 = std::string("ID3\x03\0\0\0\0\0", 10) + "TIT2" + std::string(3, '\0') +
+                     static_cast<char>(text.size()) + std::string(2, '\0') + text;
+    v2[9] = static_cast<char>(v2.size() - 10);
+    std::string v1 = "TAG" + std::string(125, '\0');
+    v1.replace(33, 4, "\x89\xb9\x8a\x79");
+    TempFolder dir;
+    std::ofstream(dir.path("sjis.mp3"), std::ios::binary) << v2 << audio << v1;
+    vbmp3_fileinfo info;
+    ASSERT_NE(open_into(dir.path("sjis.mp3"), info), 0);
+    EXPECT_STREQ(info.title, "椎名林檎");
+    EXPECT_STREQ(info.artist, "音楽");
+
+    v1.replace(3, 12, "Caf\xe9 Soci\xe9t\xe9");
+    std::ofstream(dir.path("latin1.mp3"), std::ios::binary) << audio << v1;
+    ASSERT_NE(open_into(dir.path("latin1.mp3"), info), 0);
+    EXPECT_STREQ(info.title, "Café Société");
+}
+
 TEST_F(Open, RefusesWhatHasNoMpegAudio) {
     TempFolder dir;
     std::ofstream(dir.path("text.mp3")) << "This is not MPEG audio.\n";

@@ -49,9 +49,11 @@ extern "C" {
 /* What vbmp3_open learns of a file: 272 bytes, fields at offsets 0, 128, 256, 260, 264, 268.
  * Text fields are always NUL-terminated, cut to fit on a UTF-8 character boundary. */
 typedef struct vbmp3_fileinfo {
-    char title[128];     /* from the ID3v2 tag (bytes in it that are not UTF-8 become
-                            U+FFFD), else the ID3v1 tag (read as Latin-1 unless it is valid
-                            UTF-8); UTF-8; "" when there is none */
+    char title[128];     /* from the ID3v2 tag, else the ID3v1 tag; UTF-8; "" when there is
+                            none. A UTF-16 or UTF-8 frame is read as it says (bytes that are
+                            not UTF-8 become U+FFFD); an ID3v1 field or a frame marked Latin-1
+                            is kept when it is UTF-8, read as Shift-JIS (CP932) when it can
+                            only be Japanese, else as Latin-1 */
     char artist[128];    /* likewise */
     int32_t sample_rate; /* Hz, of the first frame; playback runs at this rate */
     int32_t channels;    /* 1 or 2, of the first frame; mono plays as two equal channels */

@@ -1,8 +1,7 @@
 #include "engine.h"
 
-#include "decoder.h"
-#include "output.h"
-#include "volume.h"
+#include "failover.h"
+#include "playback.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,12 +19,20 @@ constexpr auto kThreadEndTimeout = std::chrono::seconds(2);
 // flush, confirmed, takes a millisecond; one that does not answer is given up on after 100 ms.
 constexpr auto kPlayLeaveTimeout = std::chrono::milliseconds(300);
 
-StereoGain gain_of(uint32_t packed) {
-    return {gain_for_level(static_cast<int32_t>(packed & 0xffffu)),
-            gain_for_level(static_cast<int32_t>(packed >> 16))};
-}
-
 } // namespace
+
+class Engine::Commands final : public PlayCommands {
+  public:
+    Commands(Engine& engine, uint64_t play_id) : engine_(engine), play_id_(play_id) {}
+    bool go_on(Failover& out) override { return engine_.hold_while_paused(play_id_, out); }
+    StereoLevel volume() const override {
+        return unpack(engine_.volume_.load(std::memory_order_relaxed));
+    }
+
+  private:
+    Engine& engine_;
+    uint64_t play_id_;
+};
 
 Engine& Engine::instance() {
     static Engine* const engine = new Engine;
@@ -89,7 +96,7 @@ void Engine::wait_for_play_to_leave_locked(std::unique_lock<std::mutex>& lock) {
 void Engine::wait_for_callback_locked(std::unique_lock<std::mutex>& lock) {
     // On the playback thread the callback is the caller itself, and returns after this.
     if (std::this_thread::get_id() != thread_id_) {
-        callback_done_.wait(lock, [this] { return !in_callback_; });
+        callback_done_.wait(lock, [this] { return in_callback_ == 0; });
     }
 }
 
@@ -123,6 +130,14 @@ void Engine::free() {
     }
     lock.lock();
     joining_ = false;
+    if (!ended) {
+        // Its play and callback are over for everyone else: a later init must not wait for them.
+        if (in_callback_ == generation) {
+            in_callback_ = 0;
+            callback_done_.notify_all();
+        }
+        active_play_ = 0;
+    }
 }
 
 bool Engine::open(const char* path, vbmp3_fileinfo* info) {
@@ -201,9 +216,10 @@ void Engine::close() {
 }
 
 void Engine::set_volume(int32_t left, int32_t right) {
-    const auto l = static_cast<uint32_t>(std::clamp<int32_t>(left, 0, 100));
-    const auto r = static_cast<uint32_t>(std::clamp<int32_t>(right, 0, 100));
-    volume_.store(l | (r << 16), std::memory_order_relaxed);
+    const auto level = [](int32_t l) {
+        return std::clamp<int32_t>(l, zt4::kSilentLevel, zt4::kFullLevel);
+    };
+    volume_.store(pack({level(left), level(right)}), std::memory_order_relaxed);
     std::lock_guard lock(mutex_);
     if (output_) {
         output_->wake();
@@ -211,7 +227,7 @@ void Engine::set_volume(int32_t left, int32_t right) {
 }
 
 void Engine::run(uint64_t generation) {
-    Output out;
+    Failover out;
     std::unique_lock lock(mutex_);
     // A thread that vbmp3_free left behind ends too when a newer one has started since.
     const auto ending = [&] { return quit_ || generation != thread_generation_; };
@@ -234,10 +250,13 @@ void Engine::run(uint64_t generation) {
         const std::string output = output_name_;
         active_play_ = play_id;
         lock.unlock();
-        const bool ended = play_track(*track, output, play_id, out);
+        Commands commands(*this, play_id);
+        const bool ended = play_track(*track, output, out, commands);
         lock.lock();
-        active_play_ = 0;
-        play_left_.notify_all();
+        if (active_play_ == play_id) {
+            active_play_ = 0;
+            play_left_.notify_all();
+        }
         if (!ended || !current(play_id)) {
             continue;
         }
@@ -245,74 +264,19 @@ void Engine::run(uint64_t generation) {
         paused_ = false;
         const vbmp3_callback_fn fn = callback_;
         if (fn) {
-            in_callback_ = true;
+            in_callback_ = generation;
             lock.unlock();
             fn(VBMP3_EVENT_END, 0);
             lock.lock();
-            in_callback_ = false;
-            callback_done_.notify_all();
-        }
-    }
-}
-
-bool Engine::play_track(const Track& track, const std::string& output_name, uint64_t play_id,
-                        Output& out) {
-    const Decoder mh = open_for_playing(track);
-    if (!mh) {
-        // Unreadable now (gone, or out of memory): the track is over.
-        return true;
-    }
-    uint32_t volume = volume_.load(std::memory_order_relaxed);
-    out.start(output_name, track.rate(), track.name(), volume);
-    std::vector<unsigned char> block;
-    StereoGain gain = gain_of(volume);
-    AudioReader reader(mh.get());
-    // The part of `block` that the output has not taken yet: it is offered again, so that
-    // playback goes on from the same sample when a lost device comes back.
-    size_t pending_from = 0;
-    size_t pending = 0;
-    bool at_end = false;
-    for (;;) {
-        if (!hold_while_paused(play_id, out)) {
-            out.abort();
-            return false;
-        }
-        volume = volume_.load(std::memory_order_relaxed);
-        out.set_volume(volume);
-        if (out.silent() && std::chrono::steady_clock::now() < out.due()) {
-            sleep_until(play_id, out, out.due());
-            continue;
-        }
-        if (pending > 0) {
-            const size_t taken = out.play(block.data() + pending_from, pending);
-            pending_from += taken;
-            pending -= taken;
-            continue;
-        }
-        if (at_end) {
-            if (out.finish()) {
-                break;
+            if (in_callback_ == generation) {
+                in_callback_ = 0;
+                callback_done_.notify_all();
             }
-            continue;
         }
-        out.retry();
-        block.resize(out.block_bytes());
-        const size_t done = reader.read(block.data(), block.size());
-        if (done > 0) {
-            // Where the server sets the volume, the samples go at full scale.
-            const StereoGain target =
-                out.volume_in_server() ? StereoGain{kUnityGain, kUnityGain} : gain_of(volume);
-            apply_gain(reinterpret_cast<int16_t*>(block.data()), done / 4, gain, target);
-            gain = target;
-            pending_from = 0;
-            pending = done;
-        }
-        at_end = reader.ended();
     }
-    return true;
 }
 
-bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
+bool Engine::hold_while_paused(uint64_t play_id, Failover& out) {
     std::unique_lock lock(mutex_);
     if (!current(play_id)) {
         return false;
@@ -326,7 +290,7 @@ bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
     while (current(play_id) && paused_) {
         lock.unlock();
         // A volume set while paused is in place when playing goes on.
-        out.set_volume(volume_.load(std::memory_order_relaxed));
+        out.set_volume(unpack(volume_.load(std::memory_order_relaxed)));
         out.wait_until(std::chrono::steady_clock::time_point::max());
         lock.lock();
     }
@@ -336,15 +300,6 @@ bool Engine::hold_while_paused(uint64_t play_id, Output& out) {
     lock.unlock();
     out.resume();
     return true;
-}
-
-void Engine::sleep_until(uint64_t play_id, Output& out, std::chrono::steady_clock::time_point t) {
-    std::unique_lock lock(mutex_);
-    while (current(play_id) && !paused_ && std::chrono::steady_clock::now() < t) {
-        lock.unlock();
-        out.wait_until(t);
-        lock.lock();
-    }
 }
 
 } // namespace vbmp3

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "probe.h"
+#include "sink.h"
 #include "vbmp3.h"
 
 #include <atomic>
@@ -15,7 +16,7 @@
 
 namespace vbmp3 {
 
-class Output;
+class Failover;
 
 class Engine {
   public:
@@ -36,6 +37,15 @@ class Engine {
   private:
     Engine() = default;
 
+    // The volume is kept packed, left level in the low 16 bits and right in the high, so that
+    // one atomic holds both.
+    static constexpr uint32_t pack(StereoLevel level) {
+        return static_cast<uint32_t>(level.left) | (static_cast<uint32_t>(level.right) << 16);
+    }
+    static constexpr StereoLevel unpack(uint32_t packed) {
+        return {static_cast<int32_t>(packed & 0xffffu), static_cast<int32_t>(packed >> 16)};
+    }
+
     // Callers hold mutex_ for these.
     // Starts the playback thread unless it runs; false while vbmp3_free is ending it.
     bool start_thread_locked(std::unique_lock<std::mutex>& lock);
@@ -52,13 +62,10 @@ class Engine {
 
     // The playback thread; `generation` tells it from the ones started before it.
     void run(uint64_t generation);
-    // Plays one track to its end (true) or until a command ends this play (false).
-    bool play_track(const Track& track, const std::string& output_name, uint64_t play_id,
-                    Output& out);
+    // What the playback loop of one play asks of the engine.
+    class Commands;
     // Holds while paused. False once this play has been ended.
-    bool hold_while_paused(uint64_t play_id, Output& out);
-    // Sleeps until `t`, or less when a command comes.
-    void sleep_until(uint64_t play_id, Output& out, std::chrono::steady_clock::time_point t);
+    bool hold_while_paused(uint64_t play_id, Failover& out);
     bool current(uint64_t play_id) const { return play_id == play_id_ && !quit_; }
 
     std::mutex mutex_;
@@ -89,14 +96,16 @@ class Engine {
     bool play_requested_ = false; // vbmp3_play not yet taken up by the thread
     bool playing_ = false;        // from vbmp3_play until the end, or open/close
     bool paused_ = false;
-    bool in_callback_ = false;
+    // The generation of the thread whose callback is running (0: none).
+    uint64_t in_callback_ = 0;
     vbmp3_callback_fn callback_ = nullptr;
-    // The newest playback thread's output, and the play it is in (0: none).
-    Output* output_ = nullptr;
+    // The newest playback thread's output, and the play it is in (0: none). A thread that
+    // vbmp3_free left behind clears only what it set itself.
+    Failover* output_ = nullptr;
     uint64_t active_play_ = 0;
 
-    // Left level in the low 16 bits, right in the high; read once per block.
-    std::atomic<uint32_t> volume_{100u | (100u << 16)};
+    // Read once per block.
+    std::atomic<uint32_t> volume_{pack(kFullVolume)};
 };
 
 } // namespace vbmp3

@@ -1,6 +1,8 @@
 #include "probe.h"
 
 #include "decoder.h"
+#include "id3/tag_file.h"
+#include "id3/utf8.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,105 +17,32 @@ namespace vbmp3 {
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence that `s` starts with, 0 when it starts with
-// none: no overlong forms, surrogates or code points past U+10FFFF, which decoders reject.
-size_t utf8_sequence(std::string_view s) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char c = byte(0);
-    if (c < 0x80) {
-        return 1;
-    }
-    const size_t len = c >= 0xc2 && c <= 0xdf   ? 2
-                       : c >= 0xe0 && c <= 0xef ? 3
-                       : c >= 0xf0 && c <= 0xf4 ? 4
-                                                : 0;
-    if (len == 0 || s.size() < len) {
-        return 0;
-    }
-    // The lead byte narrows the range of the second.
-    const unsigned char lo = c == 0xe0 ? 0xa0 : c == 0xf0 ? 0x90 : 0x80;
-    const unsigned char hi = c == 0xed ? 0x9f : c == 0xf4 ? 0x8f : 0xbf;
-    if (byte(1) < lo || byte(1) > hi) {
-        return 0;
-    }
-    for (size_t k = 2; k < len; ++k) {
-        if ((byte(k) & 0xc0) != 0x80) {
-            return 0;
-        }
-    }
-    return len;
-}
-
-bool is_utf8(std::string_view s) {
-    for (size_t i = 0, n; i < s.size(); i += n) {
-        if ((n = utf8_sequence(s.substr(i))) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// An ID3v1 field: fixed width, padded with NULs or spaces, in no declared encoding. Taken
-// as UTF-8 when it is valid UTF-8, else as Latin-1, the common case.
-std::string id3v1_text(const char* field, size_t width) {
-    std::string_view raw(field, strnlen(field, width));
-    while (!raw.empty() && raw.back() == ' ') {
-        raw.remove_suffix(1);
-    }
-    if (is_utf8(raw)) {
-        return std::string(raw);
-    }
-    std::string out;
-    for (const char ch : raw) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xc0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3f));
-        }
-    }
-    return out;
-}
-
-// Each byte that is not part of a UTF-8 character becomes U+FFFD, as a display would show it.
-std::string valid_utf8(std::string_view raw) {
-    std::string out;
-    for (size_t i = 0, n; i < raw.size(); i += n) {
-        n = utf8_sequence(raw.substr(i));
-        if (n == 0) {
-            out += "\xef\xbf\xbd";
-            n = 1;
-        } else {
-            out.append(raw, i, n);
-        }
-    }
-    return out;
-}
-
-// An ID3v2 text as libmpg123 gives it: converted to UTF-8 from Latin-1 and UTF-16, but passed
-// on as it is from a frame that says it is UTF-8, which a tagger may not have kept.
-std::string id3v2_text(const mpg123_string* s) {
-    return valid_utf8(s && s->p && s->fill > 0 ? std::string_view(s->p, s->fill)
-                                               : std::string_view());
-}
-
+// The title and artist from the tags libmpg123 kept as they are in the file (see
+// probe_decoder): ID3v2 first, ID3v1 for what it lacks.
 void fill_tags(mpg123_handle* mh, vbmp3_fileinfo& info) {
-    mpg123_id3v1* v1 = nullptr;
-    mpg123_id3v2* v2 = nullptr;
-    if (mpg123_id3(mh, &v1, &v2) != MPG123_OK) {
+    unsigned char* v1 = nullptr;
+    unsigned char* v2 = nullptr;
+    size_t v1_size = 0;
+    size_t v2_size = 0;
+    if (mpg123_id3_raw(mh, &v1, &v1_size, &v2, &v2_size) != MPG123_OK) {
         return;
     }
-    std::string title = v2 ? id3v2_text(v2->title) : std::string();
-    std::string artist = v2 ? id3v2_text(v2->artist) : std::string();
-    if (v1 && title.empty()) {
-        title = id3v1_text(v1->title, sizeof v1->title);
+    const auto bytes = [](const unsigned char* p, size_t n) {
+        return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
+    };
+    const id3::Tags tags = id3::TagsFromBytes(bytes(v2, v2_size), bytes(v1, v1_size), false);
+    copy_text(info.title, tags.title);
+    copy_text(info.artist, tags.artist);
+}
+
+// A decoder for probing: it keeps the tags' raw bytes, as libmpg123's own reading takes
+// every text marked Latin-1 for Latin-1, which Japanese tags in Shift-JIS are not.
+Decoder probe_decoder(bool info_frame) {
+    Decoder mh = make_decoder(0, info_frame);
+    if (mh) {
+        mpg123_param(mh.get(), MPG123_ADD_FLAGS, MPG123_STORE_RAW_ID3 | MPG123_SKIP_ID3V2, 0.);
     }
-    if (v1 && artist.empty()) {
-        artist = id3v1_text(v1->artist, sizeof v1->artist);
-    }
-    copy_text(info.title, title);
-    copy_text(info.artist, artist);
+    return mh;
 }
 
 int32_t clamp_to_int32(double v) {
@@ -228,13 +157,13 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
         return nullptr;
     }
     bool info_frame = true;
-    Decoder mh = make_decoder(0, info_frame);
+    Decoder mh = probe_decoder(info_frame);
     if (!mh || !open_decoder(mh.get(), fd) || !decode_first_frame(mh.get())) {
         return nullptr;
     }
     if (length_is_impossible(mh.get(), st.st_size)) {
         info_frame = false;
-        mh = make_decoder(0, info_frame);
+        mh = probe_decoder(info_frame);
         if (!mh || !open_decoder(mh.get(), fd) || !decode_first_frame(mh.get())) {
             return nullptr;
         }
@@ -249,7 +178,7 @@ std::shared_ptr<const Track> probe_file(const char* path, vbmp3_fileinfo* info) 
     }
     const std::string_view file_name =
         std::string_view(path).substr(std::string_view(path).rfind('/') + 1);
-    std::string name = found.title[0] ? found.title : valid_utf8(file_name);
+    std::string name = found.title[0] ? found.title : id3::ValidUtf8(file_name);
     auto track = std::make_shared<Track>(fd, found.sample_rate, info_frame, std::move(name));
     file.fd = -1;
     return track;

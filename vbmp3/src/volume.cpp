@@ -1,5 +1,7 @@
 #include "volume.h"
 
+#include "common/level_db.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,12 +11,12 @@ namespace vbmp3 {
 
 namespace {
 
-constexpr double kRangeDb = 45.0;
+using GainTable = std::array<int32_t, zt4::kFullLevel + 1>;
 
-std::array<int32_t, 101> make_gain_table() {
-    std::array<int32_t, 101> table{};
-    for (int level = 1; level <= 100; ++level) {
-        const double db = -kRangeDb * (100 - level) / 99.0;
+GainTable make_gain_table() {
+    GainTable table{};
+    for (int32_t level = zt4::kSilentLevel + 1; level <= zt4::kFullLevel; ++level) {
+        const double db = zt4::level_db(level);
         table[level] = static_cast<int32_t>(std::lround(kUnityGain * std::pow(10.0, db / 20.0)));
     }
     return table;
@@ -28,8 +30,8 @@ int16_t scale(int16_t sample, int32_t gain) {
 } // namespace
 
 int32_t gain_for_level(int32_t level) {
-    static const std::array<int32_t, 101> table = make_gain_table();
-    return table[std::clamp<int32_t>(level, 0, 100)];
+    static const GainTable table = make_gain_table();
+    return table[std::clamp<int32_t>(level, zt4::kSilentLevel, zt4::kFullLevel)];
 }
 
 void apply_gain(int16_t* pcm, size_t frames, StereoGain from, StereoGain to) {

@@ -9,8 +9,7 @@ namespace vbmp3 {
 // Unity gain in the Q15 fixed point used below.
 constexpr int32_t kUnityGain = 1 << 15;
 
-// The gain for a volume level 0..100 (clamped): 100 is 0 dB, each step down 45/99 dB, so 1 is
-// -45 dB, and 0 is silence.
+// The gain for a volume level (clamped) on the scale of common/level_db.h.
 int32_t gain_for_level(int32_t level);
 
 struct StereoGain {

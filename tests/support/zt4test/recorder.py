@@ -1,8 +1,8 @@
-"""python3 -m zt4test.recorder OUT.wav [OUT.stamps]: records the null sink's monitor into
-OUT.wav until SIGTERM or the server goes. The sound is written
-as it comes, so the file's size tells how much has been recorded. OUT.stamps pairs the
-CLOCK_MONOTONIC time of every read with the frames read so far, which puts the recording on
-the clock of the commands (clock()).
+"""python3 -m zt4test.recorder OUT.wav [OUT.stamps [FIFO]]: records the null sink's monitor,
+or what a pipe sink writes into FIFO, into OUT.wav until SIGTERM or the server goes. The
+sound is written as it comes, so the file's size tells how much has been recorded. OUT.stamps
+pairs the CLOCK_MONOTONIC time of every read with the frames read so far, which puts the
+recording on the clock of the commands (clock(), reads()).
 """
 import os
 import signal
@@ -14,38 +14,50 @@ import time
 from zt4test.wav import RATE
 
 
-def record(wav_path, stamps_path=os.devnull):
+class _Stopped(Exception):
+    pass
+
+
+def _stop(*_):
+    raise _Stopped
+
+
+def record(wav_path, stamps_path=os.devnull, fifo=None):
     # parec reads in small fragments (5 ms), so that each read's time is close to when its
-    # frames were mixed.
-    proc = subprocess.Popen(
-        ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
-         "--format=s16le", "--latency-msec=5"], stdout=subprocess.PIPE, bufsize=0)
-    stop = []
-
-    def on_term(*_):
-        # parec ends, so a read waiting on it returns even when the server sends nothing.
-        stop.append(1)
-        proc.terminate()
-
-    signal.signal(signal.SIGTERM, on_term)
+    # frames were mixed. A pipe sink's FIFO is read as it is written.
+    proc = None
+    if fifo:
+        source = os.open(fifo, os.O_RDONLY)
+    else:
+        proc = subprocess.Popen(
+            ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
+             "--format=s16le", "--latency-msec=5"], stdout=subprocess.PIPE, bufsize=0)
+        source = proc.stdout.fileno()
+    # SIGTERM ends even a read that waits on a sink with nothing to say.
+    signal.signal(signal.SIGTERM, _stop)
     frames = 0
     with open(wav_path, "wb", buffering=0) as wav, open(stamps_path, "w", buffering=1) as stamps:
         wav.write(b"\0" * 44)
         pending = b""
-        while not stop:
-            chunk = os.read(proc.stdout.fileno(), 65536)
-            now = time.monotonic()
-            if not chunk:
-                break
-            pending += chunk
-            whole = len(pending) - len(pending) % 4
-            wav.write(pending[:whole])
-            frames += whole // 4
-            pending = pending[whole:]
-            stamps.write("%.6f %d\n" % (now, frames))
-        proc.terminate()
-        proc.wait()
-        size = frames * 4
+        try:
+            while True:
+                chunk = os.read(source, 65536)
+                now = time.monotonic()
+                if not chunk:
+                    break
+                pending += chunk
+                whole = len(pending) - len(pending) % 4
+                wav.write(pending[:whole])
+                frames += whole // 4
+                pending = pending[whole:]
+                stamps.write("%.6f %d\n" % (now, frames))
+        except _Stopped:
+            pass
+        signal.signal(signal.SIGTERM, signal.SIG_DFL)
+        if proc:
+            proc.terminate()
+            proc.wait()
+        size = (wav.tell() - 44) // 4 * 4
         wav.seek(0)
         wav.write(b"RIFF" + struct.pack("<I", 36 + size) + b"WAVEfmt " +
                   struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16) +
@@ -64,5 +76,12 @@ def clock(stamps_path):
     return t0
 
 
+def reads(stamps_path):
+    """[(time, frames so far)] of every read: frame n came in the first read whose count
+    passes n. Unlike clock(), this holds when a sink stops writing while it is suspended."""
+    with open(stamps_path) as f:
+        return [(float(t), int(n)) for t, n in (line.split() for line in f)]
+
+
 if __name__ == "__main__":
-    record(*sys.argv[1:3])
+    record(*sys.argv[1:4])

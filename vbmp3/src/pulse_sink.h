@@ -1,25 +1,24 @@
 // Sound through a PulseAudio server, or PipeWire's, which speaks the same protocol, fed the
 // way a desktop expects: seconds held in the server, so that the player and the server wake
-// about once a second, and pause (cork), stop (flush) and volume done in the server,
-// where they take effect at once.
+// about once a second, and pause (cork), flush and volume done in the server, where they take
+// effect at once.
 //
 // Threads: the client library's event loop is not a thread of its own. The playback thread
-// runs it inside the calls below that wait, and it alone calls them. wake() is the one
-// exception: any thread may call it, and it makes the wait in progress, or the next one,
-// return at once, so that a command is seen without waiting for the server.
+// runs it inside the calls that wait, and it alone calls them; the shared Waker's descriptor
+// is watched beside the server's socket, so that a command is seen without waiting for the
+// server.
 //
 // A server that goes away (killed, restarted) or stops answering for several seconds while
-// it should be playing is "lost": the connection is closed, and what it held but had not yet
+// it should be playing has failed: the connection is closed, and what it held but had not yet
 // played is kept, so that the next stream, on the next connection, starts with it and
 // playback goes on from the same sample.
 #pragma once
 
-#include <chrono>
-#include <cstddef>
-#include <cstdint>
+#include "held_sound.h"
+#include "sink.h"
+#include "waker.h"
+
 #include <pulse/mainloop-api.h>
-#include <string>
-#include <vector>
 
 struct pa_context;
 struct pa_mainloop;
@@ -29,54 +28,37 @@ struct pa_stream;
 
 namespace vbmp3 {
 
-// The stream's volume in the server, in software units of the Pulse API, for a level 0..100
-// on the library's scale (100 is 0 dB, 1 is -45 dB, 0 is silence).
+// The stream's volume in the server, in software units of the Pulse API, for a level on the
+// library's scale.
 uint32_t pulse_volume_for_level(int32_t level);
 
-class PulseOutput {
+class PulseSink final : public Sink {
   public:
-    using Clock = std::chrono::steady_clock;
-
-    PulseOutput();
+    explicit PulseSink(Waker& waker);
     // Ends the stream and the connection at once, whatever state the server is in.
-    ~PulseOutput();
-    PulseOutput(const PulseOutput&) = delete;
-    PulseOutput& operator=(const PulseOutput&) = delete;
+    ~PulseSink() override;
+    PulseSink(const PulseSink&) = delete;
+    PulseSink& operator=(const PulseSink&) = delete;
 
-    // Any thread.
-    void wake();
+    // Connects unless connected, and opens a stream on the Pulse sink `spec.device` ("" for
+    // the server's default). Nothing sounds before the first write(). False when no server
+    // answers within about a second.
+    bool open(const StreamSpec& spec) override;
+    // Hands over what a lost server held first.
+    size_t write(const unsigned char* pcm, size_t bytes) override;
+    bool drain() override;
+    // Cork and uncork. Only write() and drain() write again what a flush for a pause took back.
+    void pause() override;
+    void resume() override;
+    // Waits up to 100 ms for the server to confirm the flush; a server that does not is given
+    // up on (the connection is closed).
+    void flush() override;
+    void close() override;
+    bool set_volume(StereoLevel volume) override;
+    bool failed() const override { return lost_; }
+    void wait_until(Clock::time_point deadline) override;
 
-    // The rest: the playback thread only.
-
-    // Connects unless connected, and opens a stream of 16-bit stereo at `rate` on `sink` (""
-    // for the server's default), named `name` in the server's volume mixer, at the packed
-    // `volume` (left level in the low 16 bits, right in the high). Nothing sounds before the
-    // first write(). False when no server answers within about a second.
-    bool open(long rate, const std::string& sink, const std::string& name, uint32_t volume);
-    bool is_open() const { return stream_ != nullptr; }
-    // Hands over up to `bytes` of whole frames, as many as the server has room for; when it
-    // has none, serves the connection until it has, until the server is lost, or until
-    // wake(), and returns 0.
-    size_t write(const unsigned char* pcm, size_t bytes);
-    // Waits until the server has played all it was given (true), or until the server is lost
-    // or wake() (false). Called again, it goes on waiting for the same drain.
-    bool drain();
-    // Cork and uncork: the server holds the stream where it is, and goes on from there. Only
-    // write() and drain() write again what a flush for a pause took back.
-    void pause();
-    void resume();
-    void set_volume(uint32_t volume);
-    // Drops what the server holds and closes the stream. Waits up to 100 ms for the server to
-    // confirm the flush, so that nothing of the stream sounds after this returns.
-    void drop();
-    // Closes the stream once played out (after drain()).
-    void close_stream();
-    // Serves the connection until `deadline` or wake().
-    void wait_until(Clock::time_point deadline);
-
-    // The server was lost; the connection is closed.
-    bool lost() const { return lost_; }
-    // Gives up on what the lost server held unplayed; returns how many frames that was.
+    // Gives up on what a lost server held unplayed; returns how many frames that was.
     size_t forget_unplayed();
     // Closes the connection and forgets what a lost server held.
     void disconnect();
@@ -98,8 +80,6 @@ class PulseOutput {
     bool check_lost();
     void close_connection();
     void release_stream();
-    // Keeps the last `bytes` written to be written first to the next stream.
-    void keep_unplayed(uint64_t bytes);
     void release_drain();
     // Writes what a lost server held, as far as there is room. True once all of it is in.
     bool write_unplayed();
@@ -115,8 +95,8 @@ class PulseOutput {
     static void on_flushed(pa_stream*, int success, void* self);
     static void on_server_info(pa_context*, const pa_server_info* info, void* self);
 
+    Waker& waker_;
     pa_mainloop* mainloop_ = nullptr;
-    int wake_fd_ = -1;
     pa_io_event* wake_event_ = nullptr;
     bool woken_ = false;
 
@@ -133,20 +113,17 @@ class PulseOutput {
     bool server_known_ = false;
     bool lost_ = false;
     long rate_ = 0;
-    uint32_t volume_ = 100u | (100u << 16);
+    StereoLevel volume_ = kFullVolume;
     // When the server last showed that it works: a request, a reply, the stream starting.
     Clock::time_point heard_{};
 
-    // What was written to the stream lately, as much as the server can hold unplayed: the
-    // last bytes, in a ring, and how many bytes were written to the stream in all.
-    std::vector<unsigned char> recent_;
-    size_t recent_end_ = 0;
+    // What was written to the stream lately and what a lost server held unplayed.
+    HeldSound held_;
+    // Bytes written to the stream in all.
     uint64_t written_ = 0;
     // Where playing stood at anchor_time_, counted in bytes of the stream.
     uint64_t anchor_played_ = 0;
     Clock::time_point anchor_time_{};
-    // What a lost server held unplayed, to be written first to the next stream.
-    std::vector<unsigned char> unplayed_;
 };
 
 } // namespace vbmp3

@@ -1,16 +1,13 @@
-#include "pulse.h"
+#include "pulse_sink.h"
 
 #include <algorithm>
 #include <cstring>
 #include <pulse/pulseaudio.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace vbmp3 {
 
 namespace {
 
-constexpr int kFrameBytes = 4; // 16-bit stereo
 // What the server is asked to hold for the stream (tlength), and how much it asks for at a
 // time (minreq). The server also keeps tlength - 2 * minreq, a second, in the sink (PulseAudio
 // sizes the sink's own buffer so): the sink, the server and the player each wake about once
@@ -21,7 +18,7 @@ constexpr pa_usec_t kRequestUsec = 1 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kPrebufferUsec = 50 * PA_USEC_PER_MSEC;
 // A server that takes longer than this to accept a connection or a stream is taken as absent.
 constexpr auto kOpenTimeout = std::chrono::milliseconds(1000);
-// How long drop() waits for the server to confirm the flush.
+// How long flush() waits for the server to confirm it.
 constexpr auto kFlushTimeout = std::chrono::milliseconds(100);
 // A server that asks for nothing and answers nothing for this long while it should be
 // playing has stopped (frozen): longer than a drain of all it holds takes.
@@ -32,8 +29,6 @@ constexpr pa_usec_t kKeptUsec = kTargetUsec + PA_USEC_PER_SEC;
 constexpr const char* kApplicationName = "MP3音楽再生";
 constexpr const char* kIconName = "zt4";
 
-constexpr double kRangeDb = 45.0;
-
 void forget(pa_operation* op) {
     if (op) {
         pa_operation_unref(op);
@@ -41,43 +36,41 @@ void forget(pa_operation* op) {
 }
 
 // A timeout for the event loop, which counts in microseconds; -1 for none.
-int usec_until(PulseOutput::Clock::time_point t) {
-    if (t == PulseOutput::Clock::time_point::max()) {
+int usec_until(Clock::time_point t) {
+    if (t == Clock::time_point::max()) {
         return -1;
     }
-    const auto left =
-        std::chrono::ceil<std::chrono::microseconds>(t - PulseOutput::Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(t - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60LL * 1000 * 1000));
 }
 
-pa_cvolume stereo_volume(uint32_t packed) {
+pa_cvolume stereo_volume(StereoLevel level) {
     pa_cvolume v;
     v.channels = 2;
-    v.values[0] = pulse_volume_for_level(static_cast<int32_t>(packed & 0xffffu));
-    v.values[1] = pulse_volume_for_level(static_cast<int32_t>(packed >> 16));
+    v.values[0] = pulse_volume_for_level(level.left);
+    v.values[1] = pulse_volume_for_level(level.right);
     return v;
 }
 
 } // namespace
 
 uint32_t pulse_volume_for_level(int32_t level) {
-    level = std::clamp<int32_t>(level, 0, 100);
-    if (level == 0) {
+    level = std::clamp<int32_t>(level, zt4::kSilentLevel, zt4::kFullLevel);
+    if (level == zt4::kSilentLevel) {
         return PA_VOLUME_MUTED;
     }
-    return pa_sw_volume_from_dB(-kRangeDb * (100 - level) / 99.0);
+    return pa_sw_volume_from_dB(zt4::level_db(level));
 }
 
-PulseOutput::PulseOutput() {
+PulseSink::PulseSink(Waker& waker) : waker_(waker) {
     mainloop_ = pa_mainloop_new();
-    wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (mainloop_ && wake_fd_ >= 0) {
+    if (mainloop_ && waker_.fd() >= 0) {
         pa_mainloop_api* api = pa_mainloop_get_api(mainloop_);
-        wake_event_ = api->io_new(api, wake_fd_, PA_IO_EVENT_INPUT, on_wake, this);
+        wake_event_ = api->io_new(api, waker_.fd(), PA_IO_EVENT_INPUT, on_wake, this);
     }
 }
 
-PulseOutput::~PulseOutput() {
+PulseSink::~PulseSink() {
     close_connection();
     if (wake_event_) {
         pa_mainloop_api* api = pa_mainloop_get_api(mainloop_);
@@ -86,26 +79,16 @@ PulseOutput::~PulseOutput() {
     if (mainloop_) {
         pa_mainloop_free(mainloop_);
     }
-    if (wake_fd_ >= 0) {
-        close(wake_fd_);
+}
+
+void PulseSink::on_wake(pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* self) {
+    auto* sink = static_cast<PulseSink*>(self);
+    if (sink->waker_.take()) {
+        sink->woken_ = true;
     }
 }
 
-void PulseOutput::wake() {
-    const uint64_t one = 1;
-    if (wake_fd_ >= 0) {
-        // Cannot fail short of the counter's overflow, which the reader prevents.
-        (void)!::write(wake_fd_, &one, sizeof one);
-    }
-}
-
-void PulseOutput::on_wake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self) {
-    uint64_t count;
-    (void)!::read(fd, &count, sizeof count);
-    static_cast<PulseOutput*>(self)->woken_ = true;
-}
-
-void PulseOutput::await(pa_operation* op, const bool& done, Clock::time_point deadline) {
+void PulseSink::await(pa_operation* op, const bool& done, Clock::time_point deadline) {
     while (op && !done && Clock::now() < deadline &&
            pa_context_get_state(context_) == PA_CONTEXT_READY) {
         serve(usec_until(deadline));
@@ -118,7 +101,7 @@ void PulseOutput::await(pa_operation* op, const bool& done, Clock::time_point de
     }
 }
 
-void PulseOutput::serve(int timeout_us) {
+void PulseSink::serve(int timeout_us) {
     if (!mainloop_ || pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
         return;
     }
@@ -127,21 +110,21 @@ void PulseOutput::serve(int timeout_us) {
     }
 }
 
-void PulseOutput::serve_playing(Clock::time_point until) {
+void PulseSink::serve_playing(Clock::time_point until) {
     if (stream_ && !corked_) {
         until = std::min(until, heard_ + kSilentLimit);
     }
     serve(usec_until(until));
 }
 
-void PulseOutput::wait_until(Clock::time_point deadline) {
+void PulseSink::wait_until(Clock::time_point deadline) {
     if (!woken_) {
         serve(usec_until(deadline));
     }
     woken_ = false;
 }
 
-bool PulseOutput::connect() {
+bool PulseSink::connect() {
     if (context_) {
         return true;
     }
@@ -177,23 +160,25 @@ bool PulseOutput::connect() {
     }
 }
 
-void PulseOutput::on_server_info(pa_context*, const pa_server_info* info, void* self) {
-    auto* out = static_cast<PulseOutput*>(self);
+void PulseSink::on_server_info(pa_context*, const pa_server_info* info, void* self) {
+    auto* out = static_cast<PulseSink*>(self);
     out->cork_loses_ = info && info->server_name && std::strstr(info->server_name, "PipeWire");
     out->server_known_ = true;
 }
 
-void PulseOutput::learn_server(Clock::time_point deadline) {
+void PulseSink::learn_server(Clock::time_point deadline) {
     server_known_ = false;
     cork_loses_ = false;
     await(pa_context_get_server_info(context_, on_server_info, this), server_known_, deadline);
 }
 
-bool PulseOutput::open(long rate, const std::string& sink, const std::string& name,
-                       uint32_t volume) {
+bool PulseSink::open(const StreamSpec& spec) {
     release_stream();
     lost_ = false;
-    volume_ = volume;
+    volume_ = spec.volume;
+    const long rate = spec.rate;
+    const std::string& name = spec.name;
+    const std::string& sink = spec.device;
     if (!connect()) {
         return false;
     }
@@ -216,7 +201,7 @@ bool PulseOutput::open(long rate, const std::string& sink, const std::string& na
     attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &format));
     attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &format));
     attr.fragsize = static_cast<uint32_t>(-1);
-    const pa_cvolume initial = stereo_volume(volume);
+    const pa_cvolume initial = stereo_volume(volume_);
     rate_ = rate;
     written_ = 0;
     anchor_played_ = 0;
@@ -244,16 +229,15 @@ bool PulseOutput::open(long rate, const std::string& sink, const std::string& na
     const size_t keep =
         std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &format),
                          got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &format) : 0);
-    recent_.assign(keep - keep % kFrameBytes, 0);
-    recent_end_ = 0;
+    held_.start(keep - keep % kFrameBytes);
     return true;
 }
 
-void PulseOutput::on_write(pa_stream*, size_t requested, void* self) {
-    static_cast<PulseOutput*>(self)->on_request(requested);
+void PulseSink::on_write(pa_stream*, size_t requested, void* self) {
+    static_cast<PulseSink*>(self)->on_request(requested);
 }
 
-void PulseOutput::on_request(size_t requested) {
+void PulseSink::on_request(size_t requested) {
     const auto now = Clock::now();
     heard_ = now;
     if (corked_ || !stream_) {
@@ -270,7 +254,7 @@ void PulseOutput::on_request(size_t requested) {
     anchor_time_ = now;
 }
 
-uint64_t PulseOutput::played_frames(Clock::time_point t) const {
+uint64_t PulseSink::played_frames(Clock::time_point t) const {
     uint64_t played = anchor_played_ / kFrameBytes;
     if (!corked_ && t > anchor_time_) {
         const double seconds = std::chrono::duration<double>(t - anchor_time_).count();
@@ -279,28 +263,16 @@ uint64_t PulseOutput::played_frames(Clock::time_point t) const {
     return std::min<uint64_t>(played, written_ / kFrameBytes);
 }
 
-void PulseOutput::put(const unsigned char* pcm, size_t bytes) {
+void PulseSink::put(const unsigned char* pcm, size_t bytes) {
     // pa_stream_write copies what it is given.
     if (pa_stream_write(stream_, pcm, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
         return;
     }
     written_ += bytes;
-    const size_t size = recent_.size();
-    if (size == 0) {
-        return;
-    }
-    if (bytes >= size) {
-        std::memcpy(recent_.data(), pcm + bytes - size, size);
-        recent_end_ = 0;
-        return;
-    }
-    const size_t first = std::min(bytes, size - recent_end_);
-    std::memcpy(recent_.data() + recent_end_, pcm, first);
-    std::memcpy(recent_.data(), pcm + first, bytes - first);
-    recent_end_ = (recent_end_ + bytes) % size;
+    held_.written(pcm, bytes);
 }
 
-bool PulseOutput::check_lost() {
+bool PulseSink::check_lost() {
     if (lost_) {
         return true;
     }
@@ -314,38 +286,26 @@ bool PulseOutput::check_lost() {
     if (!failed && !frozen) {
         return false;
     }
-    keep_unplayed(written_ - played_frames(now) * kFrameBytes);
+    held_.keep_unplayed(written_ - played_frames(now) * kFrameBytes);
     close_connection();
     lost_ = true;
     return true;
 }
 
-void PulseOutput::keep_unplayed(uint64_t bytes) {
-    // The last `bytes` written, before what an earlier server held and this one never got.
-    const size_t size = recent_.size();
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(bytes, size));
-    std::vector<unsigned char> kept(n);
-    for (size_t i = 0; i < n; ++i) {
-        kept[i] = recent_[(recent_end_ + size - n + i) % size];
-    }
-    kept.insert(kept.end(), unplayed_.begin(), unplayed_.end());
-    unplayed_ = std::move(kept);
-}
-
-bool PulseOutput::write_unplayed() {
-    while (!unplayed_.empty()) {
+bool PulseSink::write_unplayed() {
+    while (held_.unplayed_size() > 0) {
         const size_t room = pa_stream_writable_size(stream_);
         if (room == static_cast<size_t>(-1) || room < kFrameBytes) {
             return false;
         }
-        const size_t n = std::min(room - room % kFrameBytes, unplayed_.size());
-        put(unplayed_.data(), n);
-        unplayed_.erase(unplayed_.begin(), unplayed_.begin() + static_cast<std::ptrdiff_t>(n));
+        const size_t n = std::min(room - room % kFrameBytes, held_.unplayed_size());
+        put(held_.unplayed(), n);
+        held_.replayed(n);
     }
     return true;
 }
 
-size_t PulseOutput::write(const unsigned char* pcm, size_t bytes) {
+size_t PulseSink::write(const unsigned char* pcm, size_t bytes) {
     for (;;) {
         if (!stream_ || check_lost()) {
             return 0;
@@ -366,13 +326,13 @@ size_t PulseOutput::write(const unsigned char* pcm, size_t bytes) {
     }
 }
 
-void PulseOutput::on_drained(pa_stream*, int success, void* self) {
-    auto* out = static_cast<PulseOutput*>(self);
+void PulseSink::on_drained(pa_stream*, int success, void* self) {
+    auto* out = static_cast<PulseSink*>(self);
     out->drained_ = success;
     out->heard_ = Clock::now();
 }
 
-bool PulseOutput::drain() {
+bool PulseSink::drain() {
     for (;;) {
         if (!stream_ || check_lost()) {
             return false;
@@ -397,7 +357,7 @@ bool PulseOutput::drain() {
     }
 }
 
-void PulseOutput::pause() {
+void PulseSink::pause() {
     if (!stream_ || corked_) {
         return;
     }
@@ -408,7 +368,7 @@ void PulseOutput::pause() {
     if (cork_loses_) {
         // The stream runs on, empty: what was unplayed is written again at the restart.
         release_drain();
-        keep_unplayed(written_ - anchor_played_);
+        held_.keep_unplayed(written_ - anchor_played_);
         forget(pa_stream_flush(stream_, nullptr, nullptr));
         anchor_played_ = written_;
     } else {
@@ -417,7 +377,7 @@ void PulseOutput::pause() {
     serve(0);
 }
 
-void PulseOutput::resume() {
+void PulseSink::resume() {
     if (!stream_ || !corked_) {
         return;
     }
@@ -429,26 +389,28 @@ void PulseOutput::resume() {
     }
 }
 
-void PulseOutput::set_volume(uint32_t volume) {
-    volume_ = volume;
-    if (!stream_) {
-        return;
+bool PulseSink::set_volume(StereoLevel volume) {
+    if (volume == volume_ || !stream_) {
+        volume_ = volume;
+        return true;
     }
+    volume_ = volume;
     const pa_cvolume v = stereo_volume(volume);
     forget(pa_context_set_sink_input_volume(context_, pa_stream_get_index(stream_), &v, nullptr,
                                             nullptr));
     serve(0);
+    return true;
 }
 
-void PulseOutput::on_flushed(pa_stream*, int, void* self) {
-    static_cast<PulseOutput*>(self)->flushed_ = true;
+void PulseSink::on_flushed(pa_stream*, int, void* self) {
+    static_cast<PulseSink*>(self)->flushed_ = true;
 }
 
-void PulseOutput::drop() {
+void PulseSink::flush() {
     if (!stream_) {
         return;
     }
-    unplayed_.clear();
+    held_.forget_unplayed();
     flushed_ = false;
     forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     await(pa_stream_flush(stream_, on_flushed, this), flushed_, Clock::now() + kFlushTimeout);
@@ -461,14 +423,14 @@ void PulseOutput::drop() {
     }
 }
 
-void PulseOutput::close_stream() {
+void PulseSink::close() {
     release_stream();
     if (context_) {
         serve(0);
     }
 }
 
-void PulseOutput::release_drain() {
+void PulseSink::release_drain() {
     if (drain_) {
         if (pa_operation_get_state(drain_) == PA_OPERATION_RUNNING) {
             pa_operation_cancel(drain_);
@@ -478,7 +440,7 @@ void PulseOutput::release_drain() {
     }
 }
 
-void PulseOutput::release_stream() {
+void PulseSink::release_stream() {
     release_drain();
     if (stream_) {
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -489,7 +451,7 @@ void PulseOutput::release_stream() {
     corked_ = false;
 }
 
-void PulseOutput::close_connection() {
+void PulseSink::close_connection() {
     release_stream();
     if (context_) {
         pa_context_disconnect(context_);
@@ -498,15 +460,13 @@ void PulseOutput::close_connection() {
     }
 }
 
-size_t PulseOutput::forget_unplayed() {
-    const size_t frames = unplayed_.size() / kFrameBytes;
-    unplayed_.clear();
-    return frames;
+size_t PulseSink::forget_unplayed() {
+    return held_.forget_unplayed() / kFrameBytes;
 }
 
-void PulseOutput::disconnect() {
+void PulseSink::disconnect() {
     close_connection();
-    unplayed_.clear();
+    held_.forget_unplayed();
     lost_ = false;
 }
 

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# stay_awake_test.sh BIN_DIR: while a track plays, the real player keeps the machine from
+# suspending through the desktop portal (a double on a private session bus that records its
+# calls), or through the power manager where no portal answers. It lets go on pause, at the
+# end of the list (終了！), on stop and on quit, and asks for nothing but suspend: never the
+# screen saver. A crash releases it too, as the request belongs to the player's connection.
+# shellcheck source=tests/support/common.sh
+. "$(dirname "$0")/../support/common.sh"
+usage BIN_DIR "$@"
+bin=$(realpath "$1")
+need playerctl Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher
+desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
+pc() { playerctl -p zt4 "$@"; }
+scratch stay_awake
+calls=$tmp/calls.log
+inhibit="portal Inhibit window='' flags=4 reason=音楽を再生中"
+pm_inhibit="pm Inhibit app=zt4 reason=音楽を再生中"
+
+# double KIND [keep]: starts a recording double serving KIND (portal, portal-refuses,
+# power-management) and waits until it holds its bus name. The record starts afresh unless
+# "keep" is given.
+double() {
+    local name=org.freedesktop.portal.Desktop
+    [ "$1" = power-management ] && name=org.freedesktop.PowerManagement
+    [ "${2:-}" = keep ] || : >"$calls"
+    /usr/bin/python3 "$here/inhibit_double.py" "$calls" "$1" 2>>"$tmp/double.log" &
+    doubles+=($!) && pids+=($!)
+    for _ in $(seq 200); do
+        dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+            org.freedesktop.DBus.NameHasOwner "string:$name" | grep -q true && return 0
+        sleep 0.05
+    done
+    fail "the $1 double did not start: $(cat "$tmp/double.log")"
+}
+doubles=()
+stop_doubles() {
+    local pid
+    for pid in "${doubles[@]}"; do kill "$pid" && wait "$pid" 2>/dev/null || true; done
+    doubles=()
+}
+
+# expect_calls WHAT LINE...: the calls recorded since the double started become exactly
+# LINE... within 10 s.
+expect_calls() {
+    local what=$1 want got=""
+    shift
+    want=$([ $# -eq 0 ] || printf '%s\n' "$@")
+    for _ in $(seq 200); do
+        got=$(cat "$calls")
+        [ "$got" = "$want" ] && return 0
+        sleep 0.05
+    done
+    fail "$what: the double recorded
+$got
+expected
+$want"
+}
+
+# start_player: the player with two short files, playing silently.
+start_player() {
+    launch "$tmp/work" env VBMP3_OUTPUT=null QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bin/zt4" \
+        "$tmp/mp3/short1.mp3" "$tmp/mp3/short2.mp3"
+    desk wait-app 30
+    desk wait "mpath(1)" "★2★short2.mp3" 10
+}
+
+quit_player() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zt4 /org/mpris/MediaPlayer2 \
+        org.mpris.MediaPlayer2.Quit >/dev/null
+    for _ in $(seq 200); do
+        kill -0 "$player" 2>/dev/null || return 0
+        sleep 0.05
+    done
+    fail "the player still runs after Quit"
+}
+
+step="making the test files, starting the desktop"
+"$root/tests/data/make_test_mp3s.sh" "$tmp/mp3" >/dev/null
+desktop_start "$tmp"
+mkdir "$tmp/work"
+
+step="through the portal: play, pause, play, the end of the list, play, quit"
+double portal
+start_player
+expect_calls "before playing" # nothing
+pc play
+expect_calls "play" "$inhibit"
+pc pause
+expect_calls "pause" "$inhibit" "portal Close"
+pc play
+expect_calls "resume" "$inhibit" "portal Close" "$inhibit"
+desk wait Label1 "終了！" 20
+expect_calls "the end of the list" "$inhibit" "portal Close" "$inhibit" "portal Close"
+pc play
+desk wait Label1 "再生中" 10
+quit_player
+expect_calls "quit" "$inhibit" "portal Close" "$inhibit" "portal Close" "$inhibit" "portal Close"
+
+step="a crash: the portal's request ends with the player's connection"
+: >"$calls" # the double appends
+start_player
+pc play
+expect_calls "play" "$inhibit"
+kill -KILL "$player"
+wait "$player" 2>/dev/null || true
+expect_calls "the crash" "$inhibit" "portal Close (caller left)"
+stop_doubles
+
+step="no portal: the power manager; stop lets go"
+double power-management
+start_player
+pc play
+expect_calls "play" "$pm_inhibit"
+pc stop
+expect_calls "stop" "$pm_inhibit" "pm UnInhibit cookie=1"
+quit_player
+expect_calls "quit while stopped" "$pm_inhibit" "pm UnInhibit cookie=1"
+stop_doubles
+
+step="a portal that refuses (its GTK backend outside GNOME): the power manager"
+double power-management
+double portal-refuses keep
+start_player
+pc play
+expect_calls "play" "$inhibit (refused)" "$pm_inhibit"
+pc pause
+expect_calls "pause" "$inhibit (refused)" "$pm_inhibit" "pm UnInhibit cookie=1"
+quit_player
+stop_doubles
+
+step="neither: the player plays on and says so once"
+start_player
+pc play
+desk wait Label1 "再生中" 10
+pc pause
+pc play
+desk wait Label1 "再生中" 10
+quit_player
+[ "$(grep -c "keep the machine awake" "$tmp/zt4.log")" = 1 ] ||
+    fail "expected one word of the missing service, the log says: $(cat "$tmp/zt4.log")"
+echo "stay_awake_test: passed"
