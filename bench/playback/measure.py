@@ -94,25 +94,25 @@ def gaps(wav_path, refs):
     # A play is sounding time worth one track; a quiet run inside it (before nine tenths of
     # the track have sounded: some players trim a few ms off each play) is a dropout, not a
     # gap.
-    plays, silences, dropouts = [], [], []
+    played, silences, dropouts = [], [], []
     sounding = 0.0
     for k, (b, e) in enumerate(stretches):
         if k > 0:
             quiet = (b - stretches[k - 1][1]) / RATE
             if sounding >= 0.9 * one:
-                plays.append(sounding)
+                played.append(sounding)
                 silences.append(quiet)
                 sounding = 0.0
             else:
                 dropouts.append(quiet)
         sounding += (e - b) / RATE
-    plays.append(sounding)
+    played.append(sounding)
     # A gapless player joins plays with no silence at all: a stretch worth k tracks holds
     # k - 1 gaps of zero.
-    for p in plays:
+    for p in played:
         silences += [0.0] * (max(1, round(p / one)) - 1)
     ms = lambda v: "%.1f" % (v * 1000)  # noqa: E731
-    print("plays_ms", " ".join(ms(p) for p in plays))
+    print("plays_ms", " ".join(ms(p) for p in played))
     print("gaps_ms", " ".join(ms(s) for s in silences))
     print("dropouts_ms", " ".join(ms(d) for d in dropouts) or "-")
     if silences:
