@@ -13,6 +13,8 @@ drive=$(realpath "$1")
 # shellcheck disable=SC2086
 need $PULSE_TOOLS sox lame
 scratch contract
+# shellcheck source=tests/sound/steps.sh
+. "$here/steps.sh"
 
 step="making the files"
 F0=300 F1=1900 LENGTH=8 TONE=200
@@ -20,31 +22,6 @@ sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth $LENGTH sine $F0:$F1 gain -
 sox -R -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 1.5 sine $TONE gain -6
 lame --quiet --noreplaygain -b 192 "$tmp/sweep.wav" "$tmp/sweep.mp3"
 lame --quiet --noreplaygain -b 192 --tt "低い音" "$tmp/tone.wav" "$tmp/tone.mp3"
-# stream NAME: waits until the server's one stream, its media name NAME, has the player's
-# properties.
-stream() {
-    local props want missing
-    for _ in $(seq 400); do
-        props=$(pactl list sink-inputs 2>/dev/null |
-            grep -E '^\s+(application\.(name|icon_name)|media\.(role|name)) = ' || true)
-        missing=""
-        for want in 'application.name = "MP3音楽再生"' 'application.icon_name = "zt4"' \
-            'media.role = "music"' "media.name = \"$1\""; do
-            grep -qF "$want" <<<"$props" || missing=$want
-        done
-        [ -z "$missing" ] && return 0
-        sleep 0.05
-    done
-    fail "no $missing in the stream's properties: $props"
-}
-# event NAME: waits until drive has reported NAME.
-event() {
-    for _ in $(seq 600); do
-        grep -q "^$1 " "$tmp/events.txt" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "drive did not get to $1: $(cat "$tmp/events.txt")"
-}
 # corked: waits until the server holds the stream corked, as a pause should be (a sink with
 # nothing uncorked may suspend). On PipeWire the library flushes a running stream instead, as
 # its Pulse server loses or misplays what a corked stream held.

@@ -76,12 +76,12 @@ void Failover::start(const std::string& wanted, const StreamSpec& spec) {
 }
 
 Sink* Failover::open_device() {
-    if (out123_.loaded()) {
-        return start_out123();
-    }
+    // Each stream tries the list from its start: a Pulse server that is back is played to
+    // natively again, not through a fallback that took over while it was away.
     for (const std::string& driver : drivers_) {
         if (driver == "pulse") {
             if (pulse_.open(spec_)) {
+                out123_.unload();
                 return &pulse_;
             }
         } else if (out123_.load(driver, spec_.device)) {

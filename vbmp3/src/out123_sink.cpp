@@ -26,6 +26,10 @@ Out123Sink::~Out123Sink() {
 }
 
 bool Out123Sink::load(const std::string& driver, const std::string& device) {
+    if (loaded_ && driver == driver_ && device == device_) {
+        return true;
+    }
+    unload();
     if (driver == "alsa") {
         keep_libasound_loaded();
     }
@@ -39,6 +43,8 @@ bool Out123Sink::load(const std::string& driver, const std::string& device) {
         out123_param_string(ao_, OUT123_NAME, "zt4");
     }
     loaded_ = out123_open(ao_, driver.c_str(), device.empty() ? nullptr : device.c_str()) == 0;
+    driver_ = driver;
+    device_ = device;
     return loaded_;
 }
 

@@ -19,8 +19,8 @@ class Out123Sink final : public Sink {
     Out123Sink(const Out123Sink&) = delete;
     Out123Sink& operator=(const Out123Sink&) = delete;
 
-    // Loads libout123's `driver` for `device` ("" for its default). False when it cannot be
-    // had.
+    // Loads libout123's `driver` for `device` ("" for its default), unless it is loaded.
+    // False when it cannot be had.
     bool load(const std::string& driver, const std::string& device);
     bool loaded() const { return loaded_; }
     // Drops what the device holds and unloads the driver, so that the next try starts afresh
@@ -45,6 +45,8 @@ class Out123Sink final : public Sink {
     Waker& waker_;
     out123_struct* ao_ = nullptr;
     bool loaded_ = false;
+    std::string driver_;
+    std::string device_;
     bool failed_ = false;
 };
 

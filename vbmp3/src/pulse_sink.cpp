@@ -18,6 +18,8 @@ constexpr pa_usec_t kRequestUsec = 1 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kPrebufferUsec = 50 * PA_USEC_PER_MSEC;
 // A server that takes longer than this to accept a connection or a stream is taken as absent.
 constexpr auto kOpenTimeout = std::chrono::milliseconds(1000);
+// How long a new or flushed stream on PipeWire is given only what it starts with, at most.
+constexpr auto kStartLimit = std::chrono::milliseconds(300);
 // How long flush() waits for the server to confirm it.
 constexpr auto kFlushTimeout = std::chrono::milliseconds(100);
 // A server that asks for nothing and answers nothing for this long while it should be
@@ -129,7 +131,12 @@ void PulseSink::wait_until(Clock::time_point deadline) {
 
 bool PulseSink::connect() {
     if (context_) {
-        return true;
+        // What the server said while nobody served the connection, its going among it.
+        serve(0);
+        if (pa_context_get_state(context_) == PA_CONTEXT_READY) {
+            return true;
+        }
+        close_connection();
     }
     if (!mainloop_ || !wake_event_) {
         return false;
@@ -176,6 +183,14 @@ void PulseSink::learn_server(Clock::time_point deadline) {
 }
 
 bool PulseSink::open(const StreamSpec& spec) {
+    const bool reused = context_ != nullptr;
+    // A connection kept from before may have lost its server without this thread seeing it
+    // (nobody served it while nothing played): then the stream is tried once more on a new
+    // connection.
+    return open_stream(spec) || (reused && open_stream(spec));
+}
+
+bool PulseSink::open_stream(const StreamSpec& spec) {
     release_stream();
     lost_ = false;
     volume_ = spec.volume;
@@ -198,6 +213,7 @@ bool PulseSink::open(const StreamSpec& spec) {
         return false;
     }
     pa_stream_set_write_callback(stream_, on_write, this);
+    pa_stream_set_started_callback(stream_, on_started, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &format));
@@ -233,6 +249,7 @@ bool PulseSink::open(const StreamSpec& spec) {
         std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &format),
                          got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &format) : 0);
     held_.start(keep - keep % kFrameBytes);
+    limit_until_started();
     return true;
 }
 
@@ -300,13 +317,26 @@ bool PulseSink::check_lost() {
     return true;
 }
 
+size_t PulseSink::room() const {
+    size_t room = pa_stream_writable_size(stream_);
+    if (room == static_cast<size_t>(-1)) {
+        return 0;
+    }
+    if (!started_ && Clock::now() < start_limit_until_) {
+        // Until it has started, such a server is given no more than it starts with: handed
+        // seconds at once, PipeWire's Pulse server (0.3) may play first a block from their end.
+        room = std::min<size_t>(room, written_ < start_bytes_ ? start_bytes_ - written_ : 0);
+    }
+    return room - room % kFrameBytes;
+}
+
 bool PulseSink::write_unplayed() {
     while (held_.unplayed_size() > 0) {
-        const size_t room = pa_stream_writable_size(stream_);
-        if (room == static_cast<size_t>(-1) || room < kFrameBytes) {
+        const size_t room = this->room();
+        if (room < kFrameBytes) {
             return false;
         }
-        const size_t n = std::min(room - room % kFrameBytes, held_.unplayed_size());
+        const size_t n = std::min(room, held_.unplayed_size());
         put(held_.unplayed(), n);
         held_.replayed(n);
     }
@@ -319,9 +349,9 @@ size_t PulseSink::write(const unsigned char* pcm, size_t bytes) {
             return 0;
         }
         if (write_unplayed()) {
-            const size_t room = pa_stream_writable_size(stream_);
-            if (room != static_cast<size_t>(-1) && room >= kFrameBytes) {
-                const size_t n = std::min(bytes, room - room % kFrameBytes);
+            const size_t room = this->room();
+            if (room >= kFrameBytes) {
+                const size_t n = std::min(bytes, room);
                 put(pcm, n);
                 return n;
             }
@@ -330,8 +360,18 @@ size_t PulseSink::write(const unsigned char* pcm, size_t bytes) {
             woken_ = false;
             return 0;
         }
-        serve_playing(Clock::time_point::max());
+        serve_playing(started_ ? Clock::time_point::max() : start_limit_until_);
     }
+}
+
+void PulseSink::on_started(pa_stream*, void* self) {
+    static_cast<PulseSink*>(self)->started_ = true;
+}
+
+void PulseSink::limit_until_started() {
+    started_ = !cork_loses_;
+    start_bytes_ = written_ + pa_usec_to_bytes(kPrebufferUsec, pa_stream_get_sample_spec(stream_));
+    start_limit_until_ = Clock::now() + kStartLimit;
 }
 
 void PulseSink::on_drained(pa_stream*, int success, void* self) {
@@ -389,6 +429,8 @@ void PulseSink::pause() {
         }
         held_.keep_unplayed(written_ - anchor_played_);
         anchor_played_ = written_;
+        // Flushed, the stream starts again as it did at first.
+        limit_until_started();
     } else {
         forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     }
@@ -468,6 +510,7 @@ void PulseSink::release_stream() {
     release_drain();
     if (stream_) {
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        pa_stream_set_started_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;

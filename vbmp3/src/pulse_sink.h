@@ -72,6 +72,8 @@ class PulseSink final : public Sink {
     void await(pa_operation* op, const bool& done, Clock::time_point deadline);
     // Waits as serve() does, but no longer than the server may stay silent while playing.
     void serve_playing(Clock::time_point until);
+    bool open_stream(const StreamSpec& spec);
+    // Connects unless connected to a server that is still there.
     bool connect();
     // Asks which server it is, waiting no longer than `deadline`.
     void learn_server(Clock::time_point deadline);
@@ -83,6 +85,11 @@ class PulseSink final : public Sink {
     void release_drain();
     // Writes what a lost server held, as far as there is room. True once all of it is in.
     bool write_unplayed();
+    // How much may be written now, in whole frames.
+    size_t room() const;
+    // From here, a stream of a server that misplays seconds handed over before it starts is
+    // given no more than it starts with until it has started, or for a short while.
+    void limit_until_started();
     void put(const unsigned char* pcm, size_t bytes);
     // Frames of the stream the server has played by `t`, as far as can be told here.
     uint64_t played_frames(Clock::time_point t) const;
@@ -94,6 +101,7 @@ class PulseSink final : public Sink {
     static void on_drained(pa_stream*, int success, void* self);
     static void on_flushed(pa_stream*, int success, void* self);
     static void on_timed(pa_stream*, int success, void* self);
+    static void on_started(pa_stream*, void* self);
     static void on_server_info(pa_context*, const pa_server_info* info, void* self);
 
     Waker& waker_;
@@ -108,6 +116,11 @@ class PulseSink final : public Sink {
     bool flushed_ = false;
     bool timed_ = false;
     bool corked_ = false;
+    // Whether the stream has started playing since it was opened or flushed for a pause, and
+    // how much it may be given until then, and until when.
+    bool started_ = true;
+    uint64_t start_bytes_ = 0;
+    Clock::time_point start_limit_until_{};
     // PipeWire's Pulse server (0.3) lets go of what a corked stream held: uncorked, it goes
     // on past it, and a stream corked even after a flush may play a block from before the
     // flush as it is uncorked. There pause() flushes the stream instead of corking it, and
