@@ -65,8 +65,9 @@ start() {
         XDG_CONFIG_HOME="$home/.config" "${@:2}" >"$tmp/$1.log" 2>&1) &
     client=$! && pids+=("$client")
 }
+# finish: stops the client, if it still runs.
 finish() {
-    kill "$client" 2>/dev/null
+    kill "$client" 2>/dev/null || true
     wait "$client" 2>/dev/null || true
 }
 # playing PID: the process has a stream on the server.
