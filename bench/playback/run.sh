@@ -224,7 +224,7 @@ cpu_per_minute() {
 thread_switches() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v t="${task##*/}" -v c="$(tr ' ' _ <"$task/comm" 2>/dev/null)" '
+        awk -v t="${task##*/}" -v c="$(tr ' ' _ 2>/dev/null <"$task/comm")" '
             /^voluntary_ctxt_switches/ { v = $2 } /^nonvoluntary_ctxt_switches/ { n = $2 }
             END { if (c != "") print t, c, v, n }' "$task/status" 2>/dev/null
     done | sort
