@@ -3,7 +3,7 @@
 // silent_sink.h); which one plays, and what happens when it fails, is failover.h's choice.
 #pragma once
 
-#include "common/level_db.h"
+#include "level_db.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "volume.h"
 
-#include "common/level_db.h"
+#include "level_db.h"
 
 #include <algorithm>
 #include <array>
