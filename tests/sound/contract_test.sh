@@ -19,7 +19,8 @@ scratch contract
 step="making the files"
 F0=300 F1=1900 LENGTH=8 TONE=200
 sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth $LENGTH sine $F0:$F1 gain -6
-sox -R -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 1.5 sine $TONE gain -6
+# Long enough that the close comes before its end however long the wait for its stream takes.
+sox -R -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 4 sine $TONE gain -6
 lame --quiet --noreplaygain -b 192 "$tmp/sweep.wav" "$tmp/sweep.mp3"
 lame --quiet --noreplaygain -b 192 --tt "低い音" "$tmp/tone.wav" "$tmp/tone.mp3"
 # corked: waits until the server holds the stream corked, as a pause should be (a sink with

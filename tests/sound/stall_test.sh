@@ -18,11 +18,7 @@ scratch stall
 # shellcheck source=tests/sound/steps.sh
 . "$here/steps.sh"
 
-F0=300 F1=1900 LENGTH=8
-sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth $LENGTH sine $F0:$F1 gain -6
-lame --quiet --noreplaygain -b 128 "$tmp/sweep.wav" "$tmp/sweep.mp3"
-position() { python3 "$here/position.py" "$1" $F0 $F1 $LENGTH; }
-ok() { awk "BEGIN { exit !($1) }"; }
+sweep 8
 unset VBMP3_OUTPUT
 # stall NAME WHO SECONDS: plays the sweep, stops WHO (server or drive) for SECONDS once 1.5 s
 # of it have been recorded, and waits for the end; NAME.wav is the recording, $before and

@@ -55,3 +55,16 @@ server_back() {
     PULSE_SOCKET=$socket
     export PULSE_SERVER="unix:$socket"
 }
+
+# sweep SECONDS: $tmp/sweep.wav and $tmp/sweep.mp3, one sine rising from F0 to F1 Hz over
+# SECONDS (LENGTH), so that the pitch of a recording tells which moment of it played.
+#   position REC   "first last jump" of the sweep in REC, in seconds of the track (position.py)
+#   ok EXPR        whether the awk expression EXPR of numbers holds
+F0=300 F1=1900
+sweep() {
+    LENGTH=$1
+    sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth "$LENGTH" sine $F0:$F1 gain -6
+    lame --quiet --noreplaygain -b 128 "$tmp/sweep.wav" "$tmp/sweep.mp3"
+}
+position() { python3 "$here/position.py" "$1" $F0 $F1 "$LENGTH"; }
+ok() { awk "BEGIN { exit !($1) }"; }
