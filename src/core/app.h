@@ -8,13 +8,16 @@
 #include "form/top_form.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zt4 {
 
 struct App {
-    App(Vbmp3Binding& library, UiServices& services, ModalBracket& modal)
-        : lib(library), ui(services, modal) {}
+    using Clock = std::function<int64_t()>; // milliseconds, monotonic
+
+    App(Vbmp3Binding& library, UiServices& services, ModalBracket& modal, Clock clock)
+        : lib(library), ui(services, modal), now(std::move(clock)) {}
 
     TopForm Top;
 
@@ -36,8 +39,6 @@ struct App {
     // The library's file generation when an end of track enabled RepeatTimer.
     uint64_t RepeatFileGeneration = 0;
 
-    // The clock (milliseconds) when the dispatcher began the running handler.
-    int64_t Now = 0;
     // How long the current file has played, for the desktop's media controls.
     PlayedTime Played;
     // Playbacks started from a file's beginning so far; each one is a new track for the
@@ -46,6 +47,9 @@ struct App {
 
     Vbmp3Binding& lib;
     Dialogs ui;
+    // The program's clock, read where a handler talks to the library, so that the time the
+    // sound started is not taken before a slow open; a test's virtual clock makes it exact.
+    const Clock now;
     bool Ended = false; // set by the shut-down; no handler runs afterwards
 };
 

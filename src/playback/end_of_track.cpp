@@ -29,7 +29,7 @@ void PlaybackCallback_Steps(App& a, int32_t code) {
     if (code != VBMP3_EVENT_END)
         return;
     // The library reports the end once the last sound has been heard.
-    a.Played.hold(a.Now);
+    a.Played.hold(a.now());
     a.CurrentTrack += 1;
     if (a.CurrentTrack < a.TrackCount) {
         if (a.Top.isRepeatSelected(kRepeatOne)) {

@@ -19,7 +19,7 @@ bool OpenSlot(App& a, int slot, bool tell) {
 void StartPlayback(App& a) {
     a.lib.vbmp3_callback(PlaybackCallback);
     a.lib.vbmp3_play();
-    a.Played.start(a.Now);
+    a.Played.start(a.now());
     ++a.PlaysStarted;
 }
 

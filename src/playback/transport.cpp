@@ -25,7 +25,7 @@ void Resume(App& a) {
     TopForm& Top = a.Top;
     Top.Label1.Caption = "再生中";
     a.lib.vbmp3_restart();
-    a.Played.resume(a.Now);
+    a.Played.resume(a.now());
     Top.Timer1.Enabled = true;
     Top.MusicBackTimer.Enabled = true;
     Top.PlayState = kPlaying;
@@ -73,7 +73,7 @@ void MusicPause_Click(App& a) {
         return;
     Top.Label1.Caption = "一時停止";
     a.lib.vbmp3_pause();
-    a.Played.hold(a.Now);
+    a.Played.hold(a.now());
     Top.Timer1.Enabled = false;
     Top.MusicBackTimer.Enabled = false;
     Top.PlayState = kPaused;

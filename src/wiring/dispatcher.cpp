@@ -6,7 +6,7 @@ namespace zt4 {
 
 Dispatcher::Dispatcher(Vbmp3Binding& library, UiServices& ui, Clock clock,
                        DispatchObserver& observer)
-    : app_(library, ui, *this), clock_(std::move(clock)), observer_(observer) {
+    : app_(library, ui, *this, clock), clock_(std::move(clock)), observer_(observer) {
     scheduler_.add(app_.Top.Timer1, [this] { Timer1_Timer(app_); });
     scheduler_.add(app_.Top.Timer2, [this] { Timer2_Timer(app_); });
     scheduler_.add(app_.Top.RepeatTimer, [this] { RepeatTimer_Timer(app_); });
@@ -66,7 +66,6 @@ bool Dispatcher::runOneWaiting(bool commands) {
 void Dispatcher::runNow(const Command& handler) {
     if (app_.Ended)
         return;
-    app_.Now = clock_();
     ++running_;
     handler(app_);
     --running_;

@@ -105,16 +105,6 @@ expect "status" "Paused" pc status
 pc play
 desk wait Label1 "再生中" 5
 
-# The track has played for seconds, long past the restart window.
-step="previous, seconds into the track, starts it again"
-pc previous
-for _ in $(seq 100); do
-    awk -v p="$(pc position)" 'BEGIN { exit !(p < 1) }' && break
-    sleep 0.05
-done
-awk -v p="$(pc position)" 'BEGIN { exit !(p < 1) }' || fail "the track did not start again: $(pc position)"
-desk wait-marks "-●-" 0
-
 step="stop"
 pc stop
 desk wait Label1 "停止しました" 5
