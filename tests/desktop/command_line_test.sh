@@ -6,11 +6,12 @@
 # hung player is given up after 3 s, and the second zt4 says so and starts its own window.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage "BIN_DIR VERSION" "$@"
 bin=$(realpath "$1")
 version=$2
 need Xvfb xdotool dbus-daemon /usr/libexec/at-spi-bus-launcher
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
 scratch cmdline
 
 # boxes N: exactly N message boxes are open, after a moment for one more to show.

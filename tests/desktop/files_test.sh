@@ -8,10 +8,11 @@
 # list bring one message, not one for each.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb xdotool dbus-daemon /usr/libexec/at-spi-bus-launcher
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
 scratch files
 
 # boxes N: exactly N message boxes are open, after a moment for one more to show.

@@ -6,10 +6,11 @@
 # Prints the error at each pause.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb dbus-daemon sox lame $PULSE_TOOLS
-pc() { playerctl -p zt4 "$@"; }
 scratch position
 
 # wait_for WHAT CMD...: until CMD succeeds, at most 10 s.

@@ -7,23 +7,13 @@
 # only the newest.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb xdotool dbus-daemon dbus-monitor sox lame /usr/libexec/at-spi-bus-launcher
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
-pc() { playerctl -p zt4 "$@"; }
 scratch restart
 
-# expect WHAT WANT CMD...: CMD's output must become WANT within 5 s.
-expect() {
-    local what=$1 want=$2 got=""
-    shift 2
-    for _ in $(seq 100); do
-        got=$("$@" 2>&1) && [ "$got" = "$want" ] && return 0
-        sleep 0.05
-    done
-    fail "$what: got '$got', expected '$want'"
-}
 # seeks N: until the watch has seen N Seeked signals, each with position 0.
 seeks() {
     for _ in $(seq 200); do

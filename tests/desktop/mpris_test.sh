@@ -5,23 +5,13 @@
 # sink; a request whose button is disabled must change nothing.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb xdotool dbus-daemon sox lame /usr/libexec/at-spi-bus-launcher
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
-pc() { playerctl -p zt4 "$@"; }
 scratch mpris
 
-# expect WHAT WANT CMD...: CMD's output must become WANT within 5 s.
-expect() {
-    local what=$1 want=$2 got=""
-    shift 2
-    for _ in $(seq 100); do
-        got=$("$@" 2>&1) && [ "$got" = "$want" ] && return 0
-        sleep 0.05
-    done
-    fail "$what: got '$got', expected '$want'"
-}
 
 # prop INTERFACE NAME: a property of the player's object, as dbus-send prints its value.
 prop() {

@@ -6,11 +6,11 @@
 # screen saver. A crash releases it too, as the request belongs to the player's connection.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher sox lame
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
-pc() { playerctl -p zt4 "$@"; }
 scratch stay_awake
 calls=$tmp/calls.log
 inhibit="portal Inhibit window='' flags=4 reason=音楽を再生中"

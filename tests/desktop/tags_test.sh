@@ -6,24 +6,13 @@
 # artUrl.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../support/common.sh"
+# shellcheck source=tests/desktop/desktop.sh
+. "$here/desktop.sh"
 usage BIN_DIR "$@"
 bin=$(realpath "$1")
 need playerctl Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher pactl convert sox lame
-desk() { /usr/bin/python3 "$here/desk.py" "$@"; }
-pc() { playerctl -p zt4 "$@"; }
 scratch tags
 
-# expect WHAT WANT CMD...: CMD's output must become WANT within 30 s (generous: the machine
-# may be busy).
-expect() {
-    local what=$1 want=$2 got=""
-    shift 2
-    for _ in $(seq 600); do
-        got=$("$@" 2>&1) && [ "$got" = "$want" ] && return 0
-        sleep 0.05
-    done
-    fail "$what: got '$got', expected '$want'"
-}
 
 step="making a Japanese MP3 with a cover, and one without tags"
 # A minute each, so that neither ends while the checks run on a busy machine.
