@@ -46,7 +46,7 @@ std::vector<std::string> split(const std::string& list) {
 
 } // namespace
 
-void Failover::start(const std::string& wanted, const StreamSpec& spec) {
+void Failover::start(const std::string& wanted, const StreamFormat& format) {
     const size_t colon = wanted.find(':');
     if (!wanted_parsed_ || wanted != wanted_) {
         close_device();
@@ -56,13 +56,13 @@ void Failover::start(const std::string& wanted, const StreamSpec& spec) {
         null_ = wanted == "null";
         drivers_ = split(wanted.empty() ? kDefaultDrivers : wanted.substr(0, colon));
     }
-    spec_ = spec;
-    spec_.device = colon == std::string::npos ? "" : wanted.substr(colon + 1);
+    format_ = format;
+    format_.device = colon == std::string::npos ? "" : wanted.substr(colon + 1);
     failing_since_ = {};
     // What a lost server held of the track before belongs to no one now.
     pulse_.forget_unplayed();
     if (null_) {
-        silent_.open(spec_);
+        silent_.open(format_);
         sink_ = &silent_;
         state_ = State::kSilent;
         in_server_ = false;
@@ -80,11 +80,11 @@ Sink* Failover::open_device() {
     // natively again, not through a fallback that took over while it was away.
     for (const std::string& driver : drivers_) {
         if (driver == "pulse") {
-            if (pulse_.open(spec_)) {
+            if (pulse_.open(format_)) {
                 out123_.unload();
                 return &pulse_;
             }
-        } else if (out123_.load(driver, spec_.device)) {
+        } else if (out123_.load(driver, format_.device)) {
             return start_out123();
         }
     }
@@ -92,7 +92,7 @@ Sink* Failover::open_device() {
 }
 
 Sink* Failover::start_out123() {
-    if (!out123_.open(spec_)) {
+    if (!out123_.open(format_)) {
         return nullptr;
     }
     // What a lost Pulse server held cannot follow to another device.
@@ -103,7 +103,7 @@ Sink* Failover::start_out123() {
 void Failover::use(Sink* sink) {
     sink_ = sink;
     state_ = State::kDevice;
-    in_server_ = sink->set_volume(spec_.volume);
+    in_server_ = sink->set_volume(format_.volume);
 }
 
 void Failover::close_device() {
@@ -118,7 +118,7 @@ void Failover::close_device() {
 
 void Failover::go_silent() {
     tell_silent_once();
-    silent_.open(spec_);
+    silent_.open(format_);
     // What a lost server held takes its playing time too.
     silent_.hold_for(pulse_.forget_unplayed());
     sink_ = &silent_;
@@ -252,10 +252,10 @@ void Failover::resume() {
 }
 
 void Failover::set_volume(StereoLevel volume) {
-    if (volume == spec_.volume) {
+    if (volume == format_.volume) {
         return;
     }
-    spec_.volume = volume;
+    format_.volume = volume;
     if (state_ == State::kDevice) {
         in_server_ = sink_->set_volume(volume);
     }
@@ -263,7 +263,8 @@ void Failover::set_volume(StereoLevel volume) {
 
 size_t Failover::block_bytes() const {
     const long per_second = in_server_ ? kServerBlocksPerSecond : kBlocksPerSecond;
-    return static_cast<size_t>(std::max(spec_.rate / per_second, kLeastBlockFrames)) * kFrameBytes;
+    return static_cast<size_t>(std::max(format_.rate / per_second, kLeastBlockFrames)) *
+           kFrameBytes;
 }
 
 void Failover::wait_until(Clock::time_point deadline) {

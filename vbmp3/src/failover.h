@@ -24,7 +24,7 @@ class Failover {
     void wake() { waker_.wake(); }
 
     // Starts a stream on the output named by `wanted` ("" for the default devices).
-    void start(const std::string& wanted, const StreamSpec& spec);
+    void start(const std::string& wanted, const StreamFormat& format);
     // Plays whole frames and returns how many bytes it took. Waits while the device is full
     // or while it holds its place for a lost device, until wake(), and may then take none;
     // the caller offers the rest again.
@@ -78,7 +78,7 @@ class Failover {
     // The stream's sink while kDevice or kSilent.
     Sink* sink_ = nullptr;
     bool in_server_ = false;
-    StreamSpec spec_;
+    StreamFormat format_;
     // VBMP3_OUTPUT as last parsed: its drivers in order ("pulse" is the Pulse server's own
     // client), and "null", silent by choice, never retried.
     std::string wanted_;

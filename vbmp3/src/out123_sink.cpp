@@ -56,9 +56,9 @@ void Out123Sink::unload() {
     }
 }
 
-bool Out123Sink::open(const StreamSpec& spec) {
+bool Out123Sink::open(const StreamFormat& format) {
     failed_ = false;
-    if (!loaded_ || out123_start(ao_, spec.rate, 2, MPG123_ENC_SIGNED_16) != 0) {
+    if (!loaded_ || out123_start(ao_, format.rate, 2, MPG123_ENC_SIGNED_16) != 0) {
         unload();
         return false;
     }

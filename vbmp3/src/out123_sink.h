@@ -27,8 +27,8 @@ class Out123Sink final : public Sink {
     // (a restarted server behind ALSA).
     void unload();
 
-    // Starts the loaded driver at the stream's rate; `spec.device` was given to load().
-    bool open(const StreamSpec& spec) override;
+    // Starts the loaded driver at the stream's rate; `format.device` was given to load().
+    bool open(const StreamFormat& format) override;
     // Blocks while the device is full; fewer bytes taken than offered means it failed.
     size_t write(const unsigned char* pcm, size_t bytes) override;
     bool drain() override;

@@ -22,13 +22,13 @@ bool play_track(const Track& track, const std::string& output_name, Failover& ou
         // Unreadable now (gone, or out of memory): the track is over.
         return true;
     }
-    StreamSpec spec;
-    spec.rate = track.rate();
-    spec.name = track.name();
-    spec.volume = commands.volume();
-    out.start(output_name, spec);
+    StreamFormat format;
+    format.rate = track.rate();
+    format.name = track.name();
+    format.volume = commands.volume();
+    out.start(output_name, format);
     std::vector<unsigned char> block;
-    StereoGain gain = gain_of(spec.volume);
+    StereoGain gain = gain_of(format.volume);
     AudioReader reader(mh.get());
     // The part of `block` that the output has not taken yet: it is offered again, so that
     // playback goes on from the same sample when a lost device comes back.

@@ -182,30 +182,30 @@ void PulseSink::learn_server(Clock::time_point deadline) {
     await(pa_context_get_server_info(context_, on_server_info, this), server_known_, deadline);
 }
 
-bool PulseSink::open(const StreamSpec& spec) {
+bool PulseSink::open(const StreamFormat& format) {
     const bool reused = context_ != nullptr;
     // A connection kept from before may have lost its server without this thread seeing it
     // (nobody served it while nothing played): then the stream is tried once more on a new
     // connection.
-    return open_stream(spec) || (reused && open_stream(spec));
+    return open_stream(format) || (reused && open_stream(format));
 }
 
-bool PulseSink::open_stream(const StreamSpec& spec) {
+bool PulseSink::open_stream(const StreamFormat& format) {
     release_stream();
     lost_ = false;
-    volume_ = spec.volume;
-    const long rate = spec.rate;
-    const std::string& name = spec.name;
-    const std::string& sink = spec.device;
+    volume_ = format.volume;
+    const long rate = format.rate;
+    const std::string& name = format.name;
+    const std::string& sink = format.device;
     if (!connect()) {
         return false;
     }
-    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate), 2};
+    const pa_sample_spec samples{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate), 2};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-    stream_ = pa_stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &format,
+    stream_ = pa_stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &samples,
                                           &map, props);
     pa_proplist_free(props);
     if (!stream_) {
@@ -216,9 +216,9 @@ bool PulseSink::open_stream(const StreamSpec& spec) {
     pa_stream_set_started_callback(stream_, on_started, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &format));
-    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &format));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &format));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &samples));
+    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &samples));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &samples));
     attr.fragsize = static_cast<uint32_t>(-1);
     const pa_cvolume initial = stereo_volume(volume_);
     rate_ = rate;
@@ -246,8 +246,8 @@ bool PulseSink::open_stream(const StreamSpec& spec) {
     }
     const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_);
     const size_t keep =
-        std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &format),
-                         got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &format) : 0);
+        std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &samples),
+                         got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &samples) : 0);
     held_.start(keep - keep % kFrameBytes);
     limit_until_started();
     return true;

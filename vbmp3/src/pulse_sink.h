@@ -40,10 +40,10 @@ class PulseSink final : public Sink {
     PulseSink(const PulseSink&) = delete;
     PulseSink& operator=(const PulseSink&) = delete;
 
-    // Connects unless connected, and opens a stream on the Pulse sink `spec.device` ("" for
+    // Connects unless connected, and opens a stream on the Pulse sink `format.device` ("" for
     // the server's default). Nothing sounds before the first write(). False when no server
     // answers within about a second.
-    bool open(const StreamSpec& spec) override;
+    bool open(const StreamFormat& format) override;
     // Hands over what a lost server held first.
     size_t write(const unsigned char* pcm, size_t bytes) override;
     bool drain() override;
@@ -72,7 +72,7 @@ class PulseSink final : public Sink {
     void await(pa_operation* op, const bool& done, Clock::time_point deadline);
     // Waits as serve() does, but no longer than the server may stay silent while playing.
     void serve_playing(Clock::time_point until);
-    bool open_stream(const StreamSpec& spec);
+    bool open_stream(const StreamFormat& format);
     // Connects unless connected to a server that is still there.
     bool connect();
     // Asks which server it is, waiting no longer than `deadline`.

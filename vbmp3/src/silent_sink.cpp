@@ -4,8 +4,8 @@
 
 namespace vbmp3 {
 
-bool SilentSink::open(const StreamSpec& spec) {
-    rate_ = spec.rate;
+bool SilentSink::open(const StreamFormat& format) {
+    rate_ = format.rate;
     due_ = Clock::now();
     return true;
 }

@@ -11,7 +11,7 @@ class SilentSink final : public Sink {
   public:
     explicit SilentSink(Waker& waker) : waker_(waker) {}
 
-    bool open(const StreamSpec& spec) override;
+    bool open(const StreamFormat& format) override;
     // Takes the whole block once the one before has had its time (0 when woken before).
     size_t write(const unsigned char* pcm, size_t bytes) override;
     bool drain() override;

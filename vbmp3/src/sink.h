@@ -28,7 +28,7 @@ struct StereoLevel {
 constexpr StereoLevel kFullVolume{zt4::kFullLevel, zt4::kFullLevel};
 
 // What a stream is opened with.
-struct StreamSpec {
+struct StreamFormat {
     long rate = 0;
     // The device within the driver ("" for its default): a Pulse sink's name, an ALSA device,
     // a file's path.
@@ -44,7 +44,7 @@ class Sink {
     virtual ~Sink() = default;
 
     // Starts a stream. False when the device cannot be had now.
-    virtual bool open(const StreamSpec& spec) = 0;
+    virtual bool open(const StreamFormat& format) = 0;
     // Hands over whole frames and returns how many bytes were taken. While the device is full
     // it waits, until there is room or until wake(), and may then take none. Fewer than
     // offered may also mean the device failed (failed()).
