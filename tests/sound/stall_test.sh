@@ -33,7 +33,8 @@ stall() {
     before=$(stream_index)
     wait_recorded 1500
     local stopped=$PULSE_PID
-    [ "$2" = drive ] && stopped=$driving
+    # drive itself, not the timeout that runs it: a stopped timeout leaves its child running.
+    [ "$2" = drive ] && stopped=$(pgrep -P "$driving")
     kill -STOP "$stopped"
     sleep "$3"
     kill -CONT "$stopped"

@@ -96,3 +96,5 @@ pipewire)
     ;;
 *) echo "pulse.sh: SERVER is pulseaudio or pipewire, not $SERVER" >&2 && exit 2 ;;
 esac
+# The recorder asks for fragments that suit the server (zt4test.recorder).
+export SERVER

@@ -11,6 +11,17 @@ def level_db(x, begin, end):
 
 
 def pitch(x, begin, end, rate):
-    """Frequency from the upward zero crossings in x[begin:end], or 0 if too few."""
-    at = [i - 1 + x[i - 1] / (x[i - 1] - x[i]) for i in range(begin + 1, end) if x[i - 1] < 0 <= x[i]]
+    """Frequency from the upward zero crossings in x[begin:end], or 0 if too few. A crossing
+    counts only once the wave has gone below a quarter of the stretch's peak since the last one:
+    the ringing a resampler leaves before a sound that starts abruptly crosses zero at nearly
+    every sample."""
+    low = -max(SILENCE, max((abs(v) for v in x[begin:end]), default=0) // 4)
+    at = []
+    armed = False
+    for i in range(begin + 1, end):
+        if x[i - 1] <= low:
+            armed = True
+        if armed and x[i - 1] < 0 <= x[i]:
+            at.append(i - 1 + x[i - 1] / (x[i - 1] - x[i]))
+            armed = False
     return (len(at) - 1) * rate / (at[-1] - at[0]) if len(at) > 1 and at[-1] > at[0] else 0.0
