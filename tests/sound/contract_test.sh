@@ -24,8 +24,7 @@ sox -R -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 4 sine $TONE gain -6
 lame --quiet --noreplaygain -b 192 "$tmp/sweep.wav" "$tmp/sweep.mp3"
 lame --quiet --noreplaygain -b 192 --tt "低い音" "$tmp/tone.wav" "$tmp/tone.mp3"
 # corked: waits until the server holds the stream corked, as a pause should be (a sink with
-# nothing uncorked may suspend). On PipeWire the library flushes a running stream instead, as
-# its Pulse server loses or misplays what a corked stream held.
+# nothing uncorked may suspend).
 corked() {
     for _ in $(seq 200); do
         pactl list sink-inputs | grep -q 'Corked: yes' && return 0
@@ -54,7 +53,7 @@ driving=$! && pids+=("$driving")
 stream sweep.mp3
 touch "$tmp/sweep-seen"
 event pause
-[ "$SERVER" = pipewire ] || corked
+corked
 touch "$tmp/corked"
 stream 低い音
 touch "$tmp/tone-seen"

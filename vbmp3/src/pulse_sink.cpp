@@ -18,8 +18,6 @@ constexpr pa_usec_t kRequestUsec = 1 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kPrebufferUsec = 50 * PA_USEC_PER_MSEC;
 // A server that takes longer than this to accept a connection or a stream is taken as absent.
 constexpr auto kOpenTimeout = std::chrono::milliseconds(1000);
-// How long a new or flushed stream on PipeWire is given only what it starts with, at most.
-constexpr auto kStartLimit = std::chrono::milliseconds(300);
 // How long flush() waits for the server to confirm it.
 constexpr auto kFlushTimeout = std::chrono::milliseconds(100);
 // A server that asks for nothing and answers nothing for this long while it should be
@@ -213,7 +211,6 @@ bool PulseSink::open_stream(const StreamFormat& format) {
         return false;
     }
     pa_stream_set_write_callback(stream_, on_write, this);
-    pa_stream_set_started_callback(stream_, on_started, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &samples));
@@ -249,7 +246,6 @@ bool PulseSink::open_stream(const StreamFormat& format) {
         std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &samples),
                          got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &samples) : 0);
     held_.start(keep - keep % kFrameBytes);
-    limit_until_started();
     return true;
 }
 
@@ -322,11 +318,6 @@ size_t PulseSink::room() const {
     if (room == static_cast<size_t>(-1)) {
         return 0;
     }
-    if (!started_ && Clock::now() < start_limit_until_) {
-        // Until it has started, such a server is given no more than it starts with: handed
-        // seconds at once, PipeWire's Pulse server (0.3) may play first a block from their end.
-        room = std::min<size_t>(room, written_ < start_bytes_ ? start_bytes_ - written_ : 0);
-    }
     return room - room % kFrameBytes;
 }
 
@@ -360,18 +351,8 @@ size_t PulseSink::write(const unsigned char* pcm, size_t bytes) {
             woken_ = false;
             return 0;
         }
-        serve_playing(started_ ? Clock::time_point::max() : start_limit_until_);
+        serve_playing(Clock::time_point::max());
     }
-}
-
-void PulseSink::on_started(pa_stream*, void* self) {
-    static_cast<PulseSink*>(self)->started_ = true;
-}
-
-void PulseSink::limit_until_started() {
-    started_ = !cork_loses_;
-    start_bytes_ = written_ + pa_usec_to_bytes(kPrebufferUsec, pa_stream_get_sample_spec(stream_));
-    start_limit_until_ = Clock::now() + kStartLimit;
 }
 
 void PulseSink::on_drained(pa_stream*, int success, void* self) {
@@ -414,8 +395,10 @@ void PulseSink::pause() {
     anchor_time_ = now;
     corked_ = true;
     if (cork_loses_) {
-        // The stream runs on, empty: what it held is taken back, and written again at the
-        // restart from where the server stopped reading, as all it read goes on to be heard.
+        // A cork here would lose what the stream holds, or play it wrongly later: it is taken
+        // back first, and written again at the restart from where the server stopped reading,
+        // as all it read goes on to be heard. Then the empty stream is corked, so that the
+        // sink may suspend.
         release_drain();
         flushed_ = false;
         await(pa_stream_flush(stream_, on_flushed, this), flushed_, now + kFlushTimeout);
@@ -429,11 +412,8 @@ void PulseSink::pause() {
         }
         held_.keep_unplayed(written_ - anchor_played_);
         anchor_played_ = written_;
-        // Flushed, the stream starts again as it did at first.
-        limit_until_started();
-    } else {
-        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     }
+    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     serve(0);
 }
 
@@ -447,10 +427,8 @@ void PulseSink::resume() {
     }
     anchor_time_ = heard_ = Clock::now();
     corked_ = false;
-    if (!cork_loses_) {
-        forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
-        serve(0);
-    }
+    forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
+    serve(0);
 }
 
 bool PulseSink::set_volume(StereoLevel volume) {
@@ -510,7 +488,6 @@ void PulseSink::release_stream() {
     release_drain();
     if (stream_) {
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_set_started_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;

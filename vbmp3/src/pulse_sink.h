@@ -89,7 +89,6 @@ class PulseSink final : public Sink {
     size_t room() const;
     // From here, a stream of a server that misplays seconds handed over before it starts is
     // given no more than it starts with until it has started, or for a short while.
-    void limit_until_started();
     void put(const unsigned char* pcm, size_t bytes);
     // Frames of the stream the server has played by `t`, as far as can be told here.
     uint64_t played_frames(Clock::time_point t) const;
@@ -101,7 +100,6 @@ class PulseSink final : public Sink {
     static void on_drained(pa_stream*, int success, void* self);
     static void on_flushed(pa_stream*, int success, void* self);
     static void on_timed(pa_stream*, int success, void* self);
-    static void on_started(pa_stream*, void* self);
     static void on_server_info(pa_context*, const pa_server_info* info, void* self);
 
     Waker& waker_;
@@ -116,16 +114,9 @@ class PulseSink final : public Sink {
     bool flushed_ = false;
     bool timed_ = false;
     bool corked_ = false;
-    // Whether the stream has started playing since it was opened or flushed for a pause, and
-    // how much it may be given until then, and until when.
-    bool started_ = true;
-    uint64_t start_bytes_ = 0;
-    Clock::time_point start_limit_until_{};
     // PipeWire's Pulse server (0.3) lets go of what a corked stream held: uncorked, it goes
-    // on past it, and a stream corked even after a flush may play a block from before the
-    // flush as it is uncorked. There pause() flushes the stream instead of corking it, and
-    // flush() does not cork it first; what was unplayed is written again when playing goes
-    // on.
+    // on past it. There pause() flushes the stream before it corks it, and flush() does not
+    // cork it first; what was unplayed is written again when playing goes on.
     bool cork_loses_ = false;
     bool server_known_ = false;
     bool lost_ = false;
