@@ -58,9 +58,12 @@ whole_from "$tmp/after-close.wav" "after a close" 0
 
 step="2: restarted while paused"
 pulse_start "$tmp/s2"
-pulse_record "$tmp/before-pause.wav"
+record_start before-pause
 drive_start "open:$sweep" play sleep:1200 pause "await:$tmp/back" restart wait_end
 event pause
+# Until the recording holds the silence after the pause: the server kept what it had mixed
+# last until the recorder's next fragment, and a crash would lose it.
+wait_recorded 300
 server_crash
 read -r _ paused _ < <(position "$tmp/before-pause.wav")
 server_back "$tmp/s2b" "$tmp/after-pause.wav"
