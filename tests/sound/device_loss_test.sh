@@ -73,38 +73,49 @@ ok "$first <= 0.05 && $last >= 7.95 && $jump <= 0.03" || fail "the sweep reads a
 unset VBMP3_OUTPUT
 
 
+# lose_and_get_back CRASH: the server dies by CRASH 2 s into a play and a new one takes its
+# socket 1.5 s later.
+lose_and_get_back() {
+    serve "$tmp/before.wav"
+    play one
+    sleep 2
+    killed=$(now_ms)
+    $1
+    sleep 1.5
+    # The new server starts where the player cannot see it, and is recorded before its socket
+    # takes the old one's place: a sink renders ahead, and what it renders before the recorder
+    # comes is not heard in the recording.
+    socket=$PULSE_SOCKET
+    pulse_start "$tmp/pulse-back"
+    pulse_record "$tmp/after.wav"
+    sleep 0.3
+    mv -f "$PULSE_SOCKET" "$socket"
+    outage=$(($(now_ms) - killed))
+    finish one
+    sleep 0.5 # the recorder is behind by its latency
+    pulse_stop
+    report one 1 500 1000
+    late=$(($(field one end) - $(field one play) - LENGTH * 1000))
+    read -r first1 last1 jump1 < <(position "$tmp/before.wav")
+    read -r first2 last2 jump2 < <(position "$tmp/after.wav")
+    echo "$1: track ${first1}..${last1} s before the crash, ${first2}..${last2} s after;" \
+        "outage $outage ms; end $late ms after the track's length"
+    ok "$first1 <= 0.2 && $jump1 <= 0.1" || fail "before the crash: $first1..$last1 s, jump $jump1"
+    # On from where the sound stopped, give or take what the dead server held, unbroken to the
+    # end. Played on silently through the outage, it would come back over a second later.
+    ok "$first2 >= $last1 - 0.1 && $first2 <= $last1 + 0.5" ||
+        fail "the sound stopped at $last1 s of the track and came back at $first2 s"
+    ok "$last2 >= 7.9 && $jump2 <= 0.1" || fail "after the crash: $first2..$last2 s, jump $jump2"
+    ok "$late >= $outage - 600 && $late <= $outage + 3000" || fail "the end came $late ms late"
+    rm -rf "$tmp/pulse" "$tmp/pulse-back"
+}
+
 step="1: lose the server and get it back"
-serve "$tmp/before.wav"
-play one
-sleep 2
-killed=$(now_ms)
-pulse_crash
-sleep 1.5
-# The new server starts where the player cannot see it, and is recorded before its socket
-# takes the old one's place: a sink renders ahead, and what it renders before the recorder
-# comes is not heard in the recording.
-socket=$PULSE_SOCKET
-pulse_start "$tmp/pulse-back"
-pulse_record "$tmp/after.wav"
-sleep 0.3
-mv -f "$PULSE_SOCKET" "$socket"
-outage=$(($(now_ms) - killed))
-finish one
-sleep 0.5 # the recorder is behind by its latency
-pulse_stop
-report one 1 500 1000
-late=$(($(field one end) - $(field one play) - LENGTH * 1000))
-read -r first1 last1 jump1 < <(position "$tmp/before.wav")
-read -r first2 last2 jump2 < <(position "$tmp/after.wav")
-echo "track ${first1}..${last1} s before the crash, ${first2}..${last2} s after;" \
-    "outage $outage ms; end $late ms after the track's length"
-ok "$first1 <= 0.2 && $jump1 <= 0.1" || fail "before the crash: $first1..$last1 s, jump $jump1"
-# On from where the sound stopped, give or take what the dead server held, unbroken to the
-# end. Played on silently through the outage, it would come back over a second later.
-ok "$first2 >= $last1 - 0.1 && $first2 <= $last1 + 0.5" ||
-    fail "the sound stopped at $last1 s of the track and came back at $first2 s"
-ok "$last2 >= 7.9 && $jump2 <= 0.1" || fail "after the crash: $first2..$last2 s, jump $jump2"
-ok "$late >= $outage - 600 && $late <= $outage + 3000" || fail "the end came $late ms late"
+lose_and_get_back pulse_crash
+if [ "$SERVER" = pipewire ]; then
+    step="1b: lose PipeWire itself, and with it its Pulse server, and get it back"
+    lose_and_get_back pipewire_crash
+fi
 
 step="2: lose the server for good"
 serve "$tmp/alone.wav"
