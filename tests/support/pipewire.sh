@@ -94,8 +94,9 @@ _pipewire_wait() {
 pipewire_crash() {
     kill -KILL "$PIPEWIRE_PID"
     wait "$PIPEWIRE_PID" 2>/dev/null || true
+    # Each may have ended already, having lost pipewire.
     for pid in "$PIPEWIRE_WP_PID" "$PULSE_PID"; do
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     PIPEWIRE_PID="" PIPEWIRE_WP_PID="" PULSE_PID=""
