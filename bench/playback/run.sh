@@ -293,7 +293,8 @@ done
 
 # --- figures ------------------------------------------------------------------------------
 median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-field() { sed -n "s/^$1 //p" "${@:2}" | tr '\n' ' '; } # FIELD FILE...: that line's values
+# FIELD FILE...: that line's values; a file not made (zt4_before's gaps are not measured) has none.
+field() { sed -n "s/^$1 //p" "${@:2}" 2>/dev/null | tr '\n' ' '; }
 echo "zt4 playback benchmark ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ))"
 echo
 echo "CPU seconds per minute of playback, the $SERVER server's over the same time, the"
