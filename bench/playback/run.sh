@@ -20,7 +20,7 @@
 # configuration folder of their own.
 # BASELINE=OTHER_BUILD_DIR measures that build's zt4 too, as "zt4_before", in the same
 # rounds of the CPU figure: before and after a change, on the same machine at the same time.
-# The report also splits zt4's wake-ups by thread.
+# The report also splits zt4's wake-ups by thread and its resident memory by mapping.
 # Besides the report, prints "FIGURE metric player value unit" lines for bench/run_all.sh.
 # shellcheck source=tests/support/common.sh
 . "$(dirname "$0")/../../tests/support/common.sh"
@@ -208,6 +208,7 @@ cpu_per_minute() {
     b=$(measure cpu "$pid") && sb=$(measure cpu $servers)
     thread_switches "$pid" >"$tmp/switches-b"
     rss=$(awk '/^VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status")
+    resident_by_mapping "$pid" >"$tmp/memory-$name-$round.txt"
     plays_into_sink "$pid" || echo "bench: $name stopped playing before the end" >&2
     # Threads that lived through the whole span, each with its switches per second.
     join "$tmp/switches-a" "$tmp/switches-b" | awk -v s="$SECONDS_MEASURED" -v p="$pid" '{
@@ -217,6 +218,13 @@ cpu_per_minute() {
         { v += $3; n += $4 }
         END { printf "%.3f %s %.3f %.1f %.1f\n", (b - a) * 60 / s, r, (sb - sa) * 60 / s, v + n, v }' \
         "$tmp/threads-$name-$round.txt"
+}
+# resident_by_mapping PID: the process's resident KiB by what is mapped (a file's name,
+# [heap], [anon] for the rest of the anonymous memory), the largest first.
+resident_by_mapping() {
+    awk '$1 ~ /^[0-9a-f]+-[0-9a-f]+$/ { name = NF >= 6 ? $6 : "[anon]"; if (name ~ /^\[anon:/) name = "[anon]" }
+        $1 == "Rss:" { kib[name] += $2 }
+        END { for (n in kib) if (kib[n] > 0) print kib[n], n }' "/proc/$1/smaps" 2>/dev/null | sort -rn
 }
 # thread_switches PID: "TID NAME VOLUNTARY INVOLUNTARY" context switches of each of the
 # process's threads, sorted for join. A voluntary one is the thread going to sleep, to be
@@ -285,7 +293,8 @@ done
 
 # --- figures ------------------------------------------------------------------------------
 median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-field() { sed -n "s/^$1 //p" "${@:2}" | tr '\n' ' '; } # FIELD FILE...: that line's values
+# FIELD FILE...: that line's values; a file not made (zt4_before's gaps are not measured) has none.
+field() { sed -n "s/^$1 //p" "${@:2}" 2>/dev/null | tr '\n' ' '; }
 echo "zt4 playback benchmark ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ))"
 echo
 echo "CPU seconds per minute of playback, the $SERVER server's over the same time, the"
@@ -301,6 +310,12 @@ for name in zt4 ${before:+zt4_before}; do
     [ -f "$tmp/threads-$name-${kept[$name]:-}.txt" ] || continue
     echo "  $name: $(awk '{ printf "%s%s %s (%s, %s)", (NR > 1 ? "; " : ""), $1, $2, $3, $4 }' \
         "$tmp/threads-$name-${kept[$name]}.txt")"
+done
+echo "zt4's resident memory in that round, KiB by mapping (the ten largest; the rest summed):"
+for name in zt4 ${before:+zt4_before}; do
+    [ -s "$tmp/memory-$name-${kept[$name]:-}.txt" ] || continue
+    echo "  $name: $(awk 'NR <= 10 { n = split($2, p, "/"); printf "%s%s %s", (NR > 1 ? "; " : ""), p[n], $1 }
+        NR > 10 { rest += $1 } END { printf "; the rest %d", rest }' "$tmp/memory-$name-${kept[$name]}.txt")"
 done
 echo
 echo "Click on 再生 to the first sound, ms:"
