@@ -87,8 +87,7 @@ class PulseSink final : public Sink {
     bool write_unplayed();
     // How much may be written now, in whole frames.
     size_t room() const;
-    // From here, a stream of a server that misplays seconds handed over before it starts is
-    // given no more than it starts with until it has started, or for a short while.
+    // Hands `bytes` to the stream, and keeps them until the server has played them.
     void put(const unsigned char* pcm, size_t bytes);
     // Frames of the stream the server has played by `t`, as far as can be told here.
     uint64_t played_frames(Clock::time_point t) const;
