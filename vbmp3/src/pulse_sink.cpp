@@ -113,11 +113,8 @@ bool PulseSink::serve(int timeout_us) {
     return pa_mainloop_dispatch(mainloop_) > 0;
 }
 
-void PulseSink::serve_playing(Clock::time_point until) {
-    if (stream_ && !corked_) {
-        until = std::min(until, heard_ + kSilentLimit);
-    }
-    serve(usec_until(until));
+void PulseSink::serve_playing() {
+    serve(stream_ && !corked_ ? usec_until(heard_ + kSilentLimit) : -1);
 }
 
 void PulseSink::wait_until(Clock::time_point deadline) {
@@ -351,7 +348,7 @@ size_t PulseSink::write(const unsigned char* pcm, size_t bytes) {
             woken_ = false;
             return 0;
         }
-        serve_playing(Clock::time_point::max());
+        serve_playing();
     }
 }
 
@@ -382,7 +379,7 @@ bool PulseSink::drain() {
             woken_ = false;
             return false;
         }
-        serve_playing(Clock::time_point::max());
+        serve_playing();
     }
 }
 

@@ -70,8 +70,8 @@ class PulseSink final : public Sink {
     // Serves the connection until `done` is set by `op`'s reply, the deadline passes or the
     // connection is lost; then lets `op` go (cancelled if it has not finished).
     void await(pa_operation* op, const bool& done, Clock::time_point deadline);
-    // Waits as serve() does, but no longer than the server may stay silent while playing.
-    void serve_playing(Clock::time_point until);
+    // Waits for the server, but no longer than it may stay silent while playing.
+    void serve_playing();
     bool open_stream(const StreamFormat& format);
     // Connects unless connected to a server that is still there.
     bool connect();

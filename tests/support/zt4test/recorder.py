@@ -40,7 +40,8 @@ def record(wav_path, stamps_path=os.devnull, fifo=None):
     else:
         proc = subprocess.Popen(
             ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
-             "--format=s16le", "--latency-msec=%d" % _latency_msec()], stdout=subprocess.PIPE, bufsize=0)
+             "--format=s16le", "--latency-msec=%d" % _latency_msec()],
+            stdout=subprocess.PIPE, bufsize=0)
         source = proc.stdout.fileno()
     # SIGTERM ends even a read that waits on a sink with nothing to say.
     signal.signal(signal.SIGTERM, _stop)
