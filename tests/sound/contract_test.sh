@@ -23,14 +23,18 @@ sox -R -n -r 44100 -c 2 -b 16 "$tmp/sweep.wav" synth $LENGTH sine $F0:$F1 gain -
 sox -R -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 4 sine $TONE gain -6
 lame --quiet --noreplaygain -b 192 "$tmp/sweep.wav" "$tmp/sweep.mp3"
 lame --quiet --noreplaygain -b 192 --tt "低い音" "$tmp/tone.wav" "$tmp/tone.mp3"
-# corked: waits until the server holds the stream corked, as a pause should be (a sink with
-# nothing uncorked may suspend).
+# corked: waits until the server holds the paused stream corked, or on PipeWire has no stream
+# of the player at all, as a pause should leave it (a sink with nothing uncorked may suspend).
 corked() {
     for _ in $(seq 200); do
-        pactl list sink-inputs | grep -q 'Corked: yes' && return 0
+        if [ "$SERVER" = pipewire ]; then
+            pactl list sink-inputs | grep -q 'application.name = "MP3音楽再生"' || return 0
+        else
+            pactl list sink-inputs | grep -q 'Corked: yes' && return 0
+        fi
         sleep 0.05
     done
-    fail "the paused stream is not corked: $(pactl list sink-inputs | grep Corked)"
+    fail "the paused stream is still playing: $(pactl list sink-inputs | grep -E 'Corked|application.name')"
 }
 
 step="starting $SERVER"

@@ -10,10 +10,11 @@ namespace {
 
 // What the server is asked to hold for the stream (tlength), and how much it asks for at a
 // time (minreq). The server also keeps tlength - 2 * minreq, a second, in the sink (PulseAudio
-// sizes the sink's own buffer so): the sink, the server and the player each wake about once
-// a second. Pause, flush and volume rewind what the sink holds, so none of it delays them.
-constexpr pa_usec_t kTargetUsec = 3 * PA_USEC_PER_SEC;
-constexpr pa_usec_t kRequestUsec = 1 * PA_USEC_PER_SEC;
+// sizes the sink's own buffer so): the player is asked for more every two seconds, so that
+// with the program's own clock tick it wakes at most about twice a second. Pause, flush and
+// volume rewind what the sink holds, so none of it delays them.
+constexpr pa_usec_t kTargetUsec = 5 * PA_USEC_PER_SEC;
+constexpr pa_usec_t kRequestUsec = 3 * PA_USEC_PER_SEC / 2;
 // The stream starts as soon as this much is in, not once the whole target is.
 constexpr pa_usec_t kPrebufferUsec = 50 * PA_USEC_PER_MSEC;
 // A server that takes longer than this to accept a connection or a stream is taken as absent.
@@ -23,6 +24,7 @@ constexpr auto kFlushTimeout = std::chrono::milliseconds(100);
 // A server that asks for nothing and answers nothing for this long while it should be
 // playing has stopped (frozen): longer than a drain of all it holds takes.
 constexpr auto kSilentLimit = std::chrono::seconds(6);
+static_assert(kSilentLimit > std::chrono::microseconds(kTargetUsec));
 // How many batches of events waiting on the connection are read before it is judged frozen.
 constexpr int kMaxQueuedEvents = 64;
 // The recent bytes kept for a lost server: what it holds, with room to spare.
@@ -178,6 +180,7 @@ void PulseSink::learn_server(Clock::time_point deadline) {
 }
 
 bool PulseSink::open(const StreamFormat& format) {
+    format_ = format;
     const bool reused = context_ != nullptr;
     // A connection kept from before may have lost its server without this thread seeing it
     // (nobody served it while nothing played): then the stream is tried once more on a new
@@ -188,6 +191,7 @@ bool PulseSink::open(const StreamFormat& format) {
 bool PulseSink::open_stream(const StreamFormat& format) {
     release_stream();
     lost_ = false;
+    parked_ = false;
     volume_ = format.volume;
     const long rate = format.rate;
     const std::string& name = format.name;
@@ -393,9 +397,10 @@ void PulseSink::pause() {
     corked_ = true;
     if (cork_loses_) {
         // A cork here would lose what the stream holds, or play it wrongly later: it is taken
-        // back first, and written again at the restart from where the server stopped reading,
-        // as all it read goes on to be heard. Then the empty stream is corked, so that the
-        // sink may suspend.
+        // back, and written again at the restart from where the server stopped reading, as
+        // all it read goes on to be heard. Then the stream is let go, not corked: a corked
+        // stream keeps PipeWire's graph and session manager waking several times a second.
+        // resume() opens a new one, which starts with what was taken back.
         release_drain();
         flushed_ = false;
         await(pa_stream_flush(stream_, on_flushed, this), flushed_, now + kFlushTimeout);
@@ -408,7 +413,10 @@ void PulseSink::pause() {
             anchor_played_ = static_cast<uint64_t>(timing->read_index);
         }
         held_.keep_unplayed(written_ - anchor_played_);
-        anchor_played_ = written_;
+        release_stream();
+        parked_ = true;
+        serve(0);
+        return;
     }
     forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
     serve(0);
@@ -419,6 +427,14 @@ void PulseSink::on_timed(pa_stream*, int, void* self) {
 }
 
 void PulseSink::resume() {
+    if (parked_) {
+        StreamFormat format = format_;
+        format.volume = volume_;
+        // A server that cannot be had now is handled as one lost while playing: what was
+        // taken back waits for the next stream.
+        lost_ = !open(format);
+        return;
+    }
     if (!stream_ || !corked_) {
         return;
     }
@@ -446,6 +462,11 @@ void PulseSink::on_flushed(pa_stream*, int, void* self) {
 }
 
 void PulseSink::flush() {
+    if (parked_) {
+        // What the pause took back goes with the stream it came from.
+        held_.forget_unplayed();
+        parked_ = false;
+    }
     if (!stream_) {
         return;
     }
@@ -494,6 +515,7 @@ void PulseSink::release_stream() {
 
 void PulseSink::close_connection() {
     release_stream();
+    parked_ = false;
     if (context_) {
         pa_context_disconnect(context_);
         pa_context_unref(context_);

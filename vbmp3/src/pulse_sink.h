@@ -1,7 +1,7 @@
 // Sound through a PulseAudio server, or PipeWire's, which speaks the same protocol, fed the
 // way a desktop expects: seconds held in the server, so that the player and the server wake
-// about once a second, and pause (cork), flush and volume done in the server, where they take
-// effect at once.
+// seldom, and pause (cork), flush and volume done in the server, where they take effect at
+// once.
 //
 // Threads: the client library's event loop is not a thread of its own. The playback thread
 // runs it inside the calls that wait, and it alone calls them; the shared Waker's descriptor
@@ -47,7 +47,8 @@ class PulseSink final : public Sink {
     // Hands over what a lost server held first.
     size_t write(const unsigned char* pcm, size_t bytes) override;
     bool drain() override;
-    // Cork and uncork. Only write() and drain() write again what a flush for a pause took back.
+    // Cork and uncork; on PipeWire, the stream is let go in the pause and resume() opens a new
+    // one. Only write() and drain() write again what a flush for a pause took back.
     void pause() override;
     void resume() override;
     // Waits up to 100 ms for the server to confirm the flush; a server that does not is given
@@ -114,9 +115,12 @@ class PulseSink final : public Sink {
     bool timed_ = false;
     bool corked_ = false;
     // PipeWire's Pulse server (0.3) lets go of what a corked stream held: uncorked, it goes
-    // on past it. There pause() flushes the stream before it corks it, and flush() does not
-    // cork it first; what was unplayed is written again when playing goes on.
+    // on past it. There pause() flushes the stream and lets it go, and flush() does not cork
+    // it first; what was unplayed is written again when playing goes on.
     bool cork_loses_ = false;
+    // The stream was let go for a pause; resume() opens one with format_.
+    bool parked_ = false;
+    StreamFormat format_;
     bool server_known_ = false;
     bool lost_ = false;
     long rate_ = 0;
