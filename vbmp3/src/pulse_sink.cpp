@@ -9,10 +9,11 @@ namespace vbmp3 {
 namespace {
 
 // What the server is asked to hold for the stream (tlength), and how much it asks for at a
-// time (minreq). The server also keeps tlength - 2 * minreq, a second, in the sink (PulseAudio
-// sizes the sink's own buffer so): the player is asked for more every two seconds, so that
-// with the program's own clock tick it wakes at most about twice a second. Pause, flush and
-// volume rewind what the sink holds, so none of it delays them.
+// time (minreq). The server also keeps tlength - 2 * minreq, two seconds, in the sink
+// (PulseAudio sizes the sink's own buffer so), and mixes that much at a time: then it asks for
+// more and lets go of what it played in one go, every two seconds, and with the program's own
+// clock tick the player wakes less than twice a second. Pause, flush and volume rewind what
+// the sink holds, so none of it delays them.
 constexpr pa_usec_t kTargetUsec = 5 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kRequestUsec = 3 * PA_USEC_PER_SEC / 2;
 // The stream starts as soon as this much is in, not once the whole target is.
