@@ -50,8 +50,9 @@ CPU per played minute and RSS playing: a 128 kbit/s file into a null sink, no ot
 it; "with server": the player's CPU and the server's (all its processes) over the same time,
 the median of 5 rounds (bench/server; its report has the least and most); "zt4 app": zt4
 itself, else zt4's column is libvbmp3's one-file player vbmp3_playone; "floor": pacat playing
-zeros with a 2 s buffer, the least a client can cost. Wake-ups: context switches of all
-threads, per second playing; paused: over 60 s of a pause of the library. PipeWire graph
+zeros with a 2 s buffer, the least a client can cost. Wake-ups: voluntary context switches
+of all threads (a thread put to sleep and woken), per second playing; paused: over 60 s of a
+pause of the library. PipeWire graph
 cycles: how often its graph ran a cycle (pw-profiler), per second.
 Commands to sound: the library's call returning to the change in the sink's monitor, on
 one clock good to about 5 ms (a figure near 0 or below is at that resolution).

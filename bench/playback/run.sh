@@ -298,11 +298,11 @@ field() { sed -n "s/^$1 //p" "${@:2}" 2>/dev/null | tr '\n' ' '; }
 echo "zt4 playback benchmark ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ))"
 echo
 echo "CPU seconds per minute of playback, the $SERVER server's over the same time, the"
-echo "player's wake-ups (context switches of all its threads; voluntary ones in brackets) and"
+echo "player's wake-ups (voluntary context switches of all its threads; all of them in brackets) and"
 echo "RSS at its end (128 kbit/s, 44.1 kHz stereo; ${SECONDS_MEASURED} s each, least of ${ROUNDS} rounds):"
 for name in "${measured[@]}"; do
     printf '  %-10s %6s s/min  server %6s s/min  %6s (%s) wake-ups/s  %6s MiB   rounds: %s\n' \
-        "$name" "${cpu[$name]}" "${server[$name]}" "${wakes[$name]}" "${voluntary[$name]}" \
+        "$name" "${cpu[$name]}" "${server[$name]}" "${voluntary[$name]}" "${wakes[$name]}" \
         "${rss[$name]}" "$(awk -v n="$name" '$1 == n { printf "%s ", $3 }' "$tmp/cpu.txt")"
 done
 echo "zt4's threads in that round, context switches per second (voluntary, involuntary):"

@@ -7,7 +7,8 @@
 #     s of a 128 kbit/s file, with no other stream on the server (a low-latency one would make
 #     every client and the server wake more than on a desktop) and a sink that suspends when
 #     idle, as a desktop's does; wake-ups per second of player
-#     and server (voluntary and involuntary context switches of all their threads); the
+#     and server (voluntary context switches of all their threads: a thread going to sleep,
+#     to be woken later; an involuntary one is a running thread preempted, not a wake-up); the
 #     player's RSS; on PipeWire the graph's quantum and cycles per second, and the latency
 #     the client's node asked for. ROUNDS rounds, the clients taking turns in each, so that
 #     the rest of the machine weighs on all of them alike; least, median and most of the
@@ -43,12 +44,12 @@ music=$files/music.mp3
 desktop_start "$tmp" >&2
 mkdir -p "$tmp/work"
 
-# switches PID...: context switches, voluntary and not, of all the processes' threads.
+# switches PID...: voluntary context switches of all the processes' threads: their wake-ups.
 switches() {
     local pid task total=0 v
     for pid; do
         for task in /proc/"$pid"/task/*; do
-            v=$(awk '/^(non)?voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }' "$task/status" 2>/dev/null)
+            v=$(awk '/^voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }' "$task/status" 2>/dev/null)
             total=$((total + ${v:-0}))
         done
     done
