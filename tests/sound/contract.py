@@ -9,8 +9,8 @@
 Fails (naming what was heard) unless: a pause is silent until the restart, which goes on from
 the sample where the pause stopped, nothing skipped and nothing heard twice; vbmp3_setVolume(100,
 1) leaves the right channel 45 dB under the left and (60, 60) both 18.2 dB under full, the
-library's scale; nothing of the sweep sounds once the open and play that replace it have
-returned, nor anything once a close or a pause has; exactly one end event comes, for the play
+library's scale; nothing of the sweep sounds once the open and play that replace it (paused)
+have returned, nor anything once a close or a pause has; exactly one end event comes, for the play
 left to end.
 
 The recording's clock is measured in the run from the recorder's reads: frame n cannot reach
@@ -173,7 +173,9 @@ def check(rec, events):
         if abs(got + 45 * 40 / 99) > 1.5:
             problems.append("vbmp3_setVolume(60, 60): %.1f dB, not %.1f" % (got, -45 * 40 / 99))
 
-    # Replace and close: nothing of what they end after they return.
+    # Replace (a paused play: what the pause took back goes with it) and close: nothing of
+    # what they end after they return.
+    heard(at["pause"][1], replaced - ahead - BLOCK, ("silence",), "paused before the replacing play")
     heard(replaced, closed, ("tone", "edge", "silence"), "after the replacing play")
     if not any(got == "tone" for _, got in rec.blocks(replaced, closed)):
         problems.append("the replacing file was not heard")

@@ -51,7 +51,7 @@ unset VBMP3_OUTPUT
 # mixer shows it (the file's name, then the tag's title), and until the pause has taken hold.
 timeout 90 "$drive" "open:$tmp/sweep.mp3" play "await:$tmp/sweep-seen" sleep:1000 pause \
     "await:$tmp/corked" sleep:500 restart sleep:1000 vol:100:1 sleep:700 vol:60:60 sleep:700 \
-    vol:100:100 "open:$tmp/tone.mp3" play "await:$tmp/tone-seen" sleep:500 close sleep:600 \
+    vol:100:100 sleep:400 pause sleep:400 "open:$tmp/tone.mp3" play "await:$tmp/tone-seen" sleep:500 close sleep:600 \
     "open:$tmp/tone.mp3" play wait_end sleep:300 >"$tmp/events.txt" &
 driving=$! && pids+=("$driving")
 stream sweep.mp3
