@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <poll.h>
@@ -303,6 +304,30 @@ TEST_F(FastOutput, CloseFromOutsideWhileTheCallbackReenters) {
 // Open descriptors or threads: the entries of a /proc/self folder.
 size_t entries(const char* dir) {
     return std::distance(std::filesystem::directory_iterator(dir), {});
+}
+
+// Whether a shared library whose name holds `name` is mapped into this process.
+bool mapped(const std::string& name) {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find(name) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// libpulse, and the sound-file codecs it brings, come with the first try of a sound server:
+// a player that has not played yet, or plays elsewhere, does not carry them.
+TEST_F(FastOutput, LoadsLibpulseOnlyToTryASoundServer) {
+    start(mp3("short1.mp3"));
+    ASSERT_TRUE(events::wait_for_ends(1));
+    EXPECT_FALSE(mapped("libpulse.so"));
+    ScopedEnv output("VBMP3_OUTPUT", "pulse");
+    ScopedEnv server("PULSE_SERVER", "unix:/nonexistent/pulse/native");
+    start(mp3("short1.mp3"));
+    ASSERT_TRUE(events::wait_for_ends(2));
+    EXPECT_TRUE(mapped("libpulse.so"));
 }
 
 TEST_F(FastOutput, ManyCyclesLeaveNoThreadOrFileBehindAndFreeLeavesItUsable) {

@@ -1,12 +1,19 @@
 #include "pulse_sink.h"
 
+#include "pulse_library.h"
+
 #include <algorithm>
 #include <cstring>
-#include <pulse/pulseaudio.h>
 
 namespace vbmp3 {
 
 namespace {
+
+// Only called once the connection's event loop exists, which the library's loading comes
+// before.
+const PulseLibrary& pa() {
+    return *pulse_library();
+}
 
 // What the server is asked to hold for the stream (tlength), and how much it asks for at a
 // time (minreq). The server also keeps tlength - 2 * minreq, two seconds, in the sink
@@ -36,7 +43,7 @@ constexpr const char* kIconName = "zt4";
 
 void forget(pa_operation* op) {
     if (op) {
-        pa_operation_unref(op);
+        pa().operation_unref(op);
     }
 }
 
@@ -64,25 +71,30 @@ uint32_t pulse_volume_for_level(int32_t level) {
     if (level == zt4::kSilentLevel) {
         return PA_VOLUME_MUTED;
     }
-    return pa_sw_volume_from_dB(zt4::level_db(level));
+    return pa().sw_volume_from_dB(zt4::level_db(level));
 }
 
-PulseSink::PulseSink(Waker& waker) : waker_(waker) {
-    mainloop_ = pa_mainloop_new();
-    if (mainloop_ && waker_.fd() >= 0) {
-        pa_mainloop_api* api = pa_mainloop_get_api(mainloop_);
-        wake_event_ = api->io_new(api, waker_.fd(), PA_IO_EVENT_INPUT, on_wake, this);
+PulseSink::PulseSink(Waker& waker) : waker_(waker) {}
+
+bool PulseSink::start_loop() {
+    if (!mainloop_ && pulse_library()) {
+        mainloop_ = pa().mainloop_new();
+        if (mainloop_ && waker_.fd() >= 0) {
+            pa_mainloop_api* api = pa().mainloop_get_api(mainloop_);
+            wake_event_ = api->io_new(api, waker_.fd(), PA_IO_EVENT_INPUT, on_wake, this);
+        }
     }
+    return mainloop_ && wake_event_;
 }
 
 PulseSink::~PulseSink() {
     close_connection();
     if (wake_event_) {
-        pa_mainloop_api* api = pa_mainloop_get_api(mainloop_);
+        pa_mainloop_api* api = pa().mainloop_get_api(mainloop_);
         api->io_free(wake_event_);
     }
     if (mainloop_) {
-        pa_mainloop_free(mainloop_);
+        pa().mainloop_free(mainloop_);
     }
 }
 
@@ -95,25 +107,25 @@ void PulseSink::on_wake(pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t
 
 void PulseSink::await(pa_operation* op, const bool& done, Clock::time_point deadline) {
     while (op && !done && Clock::now() < deadline &&
-           pa_context_get_state(context_) == PA_CONTEXT_READY) {
+           pa().context_get_state(context_) == PA_CONTEXT_READY) {
         serve(usec_until(deadline));
     }
     if (op) {
-        if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) {
-            pa_operation_cancel(op);
+        if (pa().operation_get_state(op) == PA_OPERATION_RUNNING) {
+            pa().operation_cancel(op);
         }
-        pa_operation_unref(op);
+        pa().operation_unref(op);
     }
 }
 
 bool PulseSink::serve(int timeout_us) {
-    if (!mainloop_ || pa_mainloop_prepare(mainloop_, timeout_us) < 0) {
+    if (!mainloop_ || pa().mainloop_prepare(mainloop_, timeout_us) < 0) {
         return false;
     }
-    if (pa_mainloop_poll(mainloop_) < 0) {
+    if (pa().mainloop_poll(mainloop_) < 0) {
         return false;
     }
-    return pa_mainloop_dispatch(mainloop_) > 0;
+    return pa().mainloop_dispatch(mainloop_) > 0;
 }
 
 void PulseSink::serve_playing() {
@@ -131,31 +143,31 @@ bool PulseSink::connect() {
     if (context_) {
         // What the server said while nobody served the connection, its going among it.
         serve(0);
-        if (pa_context_get_state(context_) == PA_CONTEXT_READY) {
+        if (pa().context_get_state(context_) == PA_CONTEXT_READY) {
             return true;
         }
         close_connection();
     }
-    if (!mainloop_ || !wake_event_) {
+    if (!start_loop()) {
         return false;
     }
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
+    pa_proplist* props = pa().proplist_new();
+    pa().proplist_sets(props, PA_PROP_APPLICATION_NAME, kApplicationName);
+    pa().proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, kIconName);
     context_ =
-        pa_context_new_with_proplist(pa_mainloop_get_api(mainloop_), kApplicationName, props);
-    pa_proplist_free(props);
+        pa().context_new_with_proplist(pa().mainloop_get_api(mainloop_), kApplicationName, props);
+    pa().proplist_free(props);
     if (!context_) {
         return false;
     }
     // Never start a server of our own: with none running, the library falls back to ALSA.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa().context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         close_connection();
         return false;
     }
     const auto deadline = Clock::now() + kOpenTimeout;
     for (;;) {
-        const pa_context_state_t state = pa_context_get_state(context_);
+        const pa_context_state_t state = pa().context_get_state(context_);
         if (state == PA_CONTEXT_READY) {
             learn_server(deadline);
             return true;
@@ -177,7 +189,7 @@ void PulseSink::on_server_info(pa_context*, const pa_server_info* info, void* se
 void PulseSink::learn_server(Clock::time_point deadline) {
     server_known_ = false;
     cork_loses_ = false;
-    await(pa_context_get_server_info(context_, on_server_info, this), server_known_, deadline);
+    await(pa().context_get_server_info(context_, on_server_info, this), server_known_, deadline);
 }
 
 bool PulseSink::open(const StreamFormat& format) {
@@ -202,22 +214,22 @@ bool PulseSink::open_stream(const StreamFormat& format) {
     }
     const pa_sample_spec samples{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate), 2};
     pa_channel_map map;
-    pa_channel_map_init_stereo(&map);
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-    stream_ = pa_stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &samples,
-                                          &map, props);
-    pa_proplist_free(props);
+    pa().channel_map_init_stereo(&map);
+    pa_proplist* props = pa().proplist_new();
+    pa().proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
+    stream_ = pa().stream_new_with_proplist(context_, name.empty() ? "?" : name.c_str(), &samples,
+                                            &map, props);
+    pa().proplist_free(props);
     if (!stream_) {
         close_connection();
         return false;
     }
-    pa_stream_set_write_callback(stream_, on_write, this);
+    pa().stream_set_write_callback(stream_, on_write, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetUsec, &samples));
-    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kPrebufferUsec, &samples));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestUsec, &samples));
+    attr.tlength = static_cast<uint32_t>(pa().usec_to_bytes(kTargetUsec, &samples));
+    attr.prebuf = static_cast<uint32_t>(pa().usec_to_bytes(kPrebufferUsec, &samples));
+    attr.minreq = static_cast<uint32_t>(pa().usec_to_bytes(kRequestUsec, &samples));
     attr.fragsize = static_cast<uint32_t>(-1);
     const pa_cvolume initial = stereo_volume(volume_);
     rate_ = rate;
@@ -226,14 +238,14 @@ bool PulseSink::open_stream(const StreamFormat& format) {
     corked_ = false;
     // Set here, as a sample may be handed over before the first request.
     anchor_time_ = heard_ = Clock::now();
-    if (pa_stream_connect_playback(stream_, sink.empty() ? nullptr : sink.c_str(), &attr,
-                                   PA_STREAM_NOFLAGS, &initial, nullptr) < 0) {
+    if (pa().stream_connect_playback(stream_, sink.empty() ? nullptr : sink.c_str(), &attr,
+                                     PA_STREAM_NOFLAGS, &initial, nullptr) < 0) {
         close_connection();
         return false;
     }
     const auto deadline = Clock::now() + kOpenTimeout;
     for (;;) {
-        const pa_stream_state_t state = pa_stream_get_state(stream_);
+        const pa_stream_state_t state = pa().stream_get_state(stream_);
         if (state == PA_STREAM_READY) {
             break;
         }
@@ -243,10 +255,10 @@ bool PulseSink::open_stream(const StreamFormat& format) {
         }
         serve(usec_until(deadline));
     }
-    const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_);
+    const pa_buffer_attr* got = pa().stream_get_buffer_attr(stream_);
     const size_t keep =
-        std::max<size_t>(pa_usec_to_bytes(kKeptUsec, &samples),
-                         got ? got->tlength + pa_usec_to_bytes(PA_USEC_PER_SEC, &samples) : 0);
+        std::max<size_t>(pa().usec_to_bytes(kKeptUsec, &samples),
+                         got ? got->tlength + pa().usec_to_bytes(PA_USEC_PER_SEC, &samples) : 0);
     held_.start(keep - keep % kFrameBytes);
     return true;
 }
@@ -261,7 +273,7 @@ void PulseSink::on_request(size_t requested) {
     if (corked_ || !stream_) {
         return;
     }
-    const pa_buffer_attr* attr = pa_stream_get_buffer_attr(stream_);
+    const pa_buffer_attr* attr = pa().stream_get_buffer_attr(stream_);
     if (!attr) {
         return;
     }
@@ -283,7 +295,7 @@ uint64_t PulseSink::played_frames(Clock::time_point t) const {
 
 void PulseSink::put(const unsigned char* pcm, size_t bytes) {
     // pa_stream_write copies what it is given.
-    if (pa_stream_write(stream_, pcm, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+    if (pa().stream_write(stream_, pcm, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
         return;
     }
     written_ += bytes;
@@ -298,8 +310,8 @@ bool PulseSink::check_lost() {
         return false;
     }
     const auto failed = [this] {
-        return pa_context_get_state(context_) != PA_CONTEXT_READY ||
-               pa_stream_get_state(stream_) != PA_STREAM_READY;
+        return pa().context_get_state(context_) != PA_CONTEXT_READY ||
+               pa().stream_get_state(stream_) != PA_STREAM_READY;
     };
     const auto frozen = [this] { return !corked_ && Clock::now() - heard_ >= kSilentLimit; };
     // This thread may not have served the connection for a while (a slow read of the file,
@@ -316,7 +328,7 @@ bool PulseSink::check_lost() {
 }
 
 size_t PulseSink::room() const {
-    size_t room = pa_stream_writable_size(stream_);
+    size_t room = pa().stream_writable_size(stream_);
     if (room == static_cast<size_t>(-1)) {
         return 0;
     }
@@ -371,7 +383,7 @@ bool PulseSink::drain() {
         if (write_unplayed()) {
             if (!drain_) {
                 drained_ = -1;
-                drain_ = pa_stream_drain(stream_, on_drained, this);
+                drain_ = pa().stream_drain(stream_, on_drained, this);
             }
             if (drain_ && drained_ >= 0) {
                 forget(drain_);
@@ -404,11 +416,11 @@ void PulseSink::pause() {
         // resume() opens a new one, which starts with what was taken back.
         release_drain();
         flushed_ = false;
-        await(pa_stream_flush(stream_, on_flushed, this), flushed_, now + kFlushTimeout);
+        await(pa().stream_flush(stream_, on_flushed, this), flushed_, now + kFlushTimeout);
         timed_ = false;
-        await(pa_stream_update_timing_info(stream_, on_timed, this), timed_,
+        await(pa().stream_update_timing_info(stream_, on_timed, this), timed_,
               Clock::now() + kFlushTimeout);
-        const pa_timing_info* timing = timed_ ? pa_stream_get_timing_info(stream_) : nullptr;
+        const pa_timing_info* timing = timed_ ? pa().stream_get_timing_info(stream_) : nullptr;
         if (timing && !timing->read_index_corrupt && timing->read_index >= 0 &&
             static_cast<uint64_t>(timing->read_index) <= written_) {
             anchor_played_ = static_cast<uint64_t>(timing->read_index);
@@ -419,7 +431,7 @@ void PulseSink::pause() {
         serve(0);
         return;
     }
-    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    forget(pa().stream_cork(stream_, 1, nullptr, nullptr));
     serve(0);
 }
 
@@ -441,7 +453,7 @@ void PulseSink::resume() {
     }
     anchor_time_ = heard_ = Clock::now();
     corked_ = false;
-    forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
+    forget(pa().stream_cork(stream_, 0, nullptr, nullptr));
     serve(0);
 }
 
@@ -452,8 +464,8 @@ bool PulseSink::set_volume(StereoLevel volume) {
     }
     volume_ = volume;
     const pa_cvolume v = stereo_volume(volume);
-    forget(pa_context_set_sink_input_volume(context_, pa_stream_get_index(stream_), &v, nullptr,
-                                            nullptr));
+    forget(pa().context_set_sink_input_volume(context_, pa().stream_get_index(stream_), &v, nullptr,
+                                              nullptr));
     serve(0);
     return true;
 }
@@ -474,9 +486,9 @@ void PulseSink::flush() {
     held_.forget_unplayed();
     flushed_ = false;
     if (!cork_loses_) {
-        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+        forget(pa().stream_cork(stream_, 1, nullptr, nullptr));
     }
-    await(pa_stream_flush(stream_, on_flushed, this), flushed_, Clock::now() + kFlushTimeout);
+    await(pa().stream_flush(stream_, on_flushed, this), flushed_, Clock::now() + kFlushTimeout);
     if (flushed_) {
         release_stream();
         serve(0);
@@ -495,10 +507,10 @@ void PulseSink::close() {
 
 void PulseSink::release_drain() {
     if (drain_) {
-        if (pa_operation_get_state(drain_) == PA_OPERATION_RUNNING) {
-            pa_operation_cancel(drain_);
+        if (pa().operation_get_state(drain_) == PA_OPERATION_RUNNING) {
+            pa().operation_cancel(drain_);
         }
-        pa_operation_unref(drain_);
+        pa().operation_unref(drain_);
         drain_ = nullptr;
     }
 }
@@ -506,9 +518,9 @@ void PulseSink::release_drain() {
 void PulseSink::release_stream() {
     release_drain();
     if (stream_) {
-        pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
+        pa().stream_set_write_callback(stream_, nullptr, nullptr);
+        pa().stream_disconnect(stream_);
+        pa().stream_unref(stream_);
         stream_ = nullptr;
     }
     corked_ = false;
@@ -518,8 +530,8 @@ void PulseSink::close_connection() {
     release_stream();
     parked_ = false;
     if (context_) {
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
+        pa().context_disconnect(context_);
+        pa().context_unref(context_);
         context_ = nullptr;
     }
 }

@@ -74,6 +74,8 @@ class PulseSink final : public Sink {
     // Waits for the server, but no longer than it may stay silent while playing.
     void serve_playing();
     bool open_stream(const StreamFormat& format);
+    // Loads libpulse and makes the connection's event loop, once. False if either fails.
+    bool start_loop();
     // Connects unless connected to a server that is still there.
     bool connect();
     // Asks which server it is, waiting no longer than `deadline`.
