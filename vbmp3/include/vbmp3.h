@@ -24,7 +24,8 @@
  * file outputs ("wav", "raw", "test") are written as fast as the decoder runs.
  *
  * Latency: a Pulse server holds a few seconds of the stream, so that the library's thread and
- * the server wake about once a second; pause (cork), vbmp3_restart (uncork), vbmp3_close and a
+ * the server wake every second or two; pause (cork; on PipeWire the stream is let go, and the
+ * restart opens a new one), vbmp3_restart (uncork), vbmp3_close and a
  * replacing vbmp3_open or vbmp3_play (flush) and vbmp3_setVolume (the stream's volume in the
  * server) are done in the server, where they are heard at once, within some 50 ms. Nothing of
  * a closed or replaced file sounds after the call returns (unless the server fails to
