@@ -25,6 +25,7 @@ void Player::start() {
 
 bool Player::publish(QDBusConnection bus) {
     inhibitor = std::make_unique<SuspendInhibitor>(bus);
+    ui.useDesktopChooser(bus);
     auto service =
         std::make_unique<MprisService>(driver, dispatcher.app(), files, [this] { raise(); });
     new HandOverAdaptor(service.get(), files);

@@ -15,35 +15,7 @@ namespace {
 
 constexpr const char* kAppTitle = "ZT4";
 
-// "*.mp3" → "*.mp3 *.mP3 *.Mp3 *.MP3".
-QStringList letterCases(const QString& pattern) {
-    QStringList variants{QString()};
-    for (QChar ch : pattern) {
-        const QChar lower = ch.toLower(), upper = ch.toUpper();
-        QStringList next;
-        for (const QString& v : variants) {
-            next << v + lower;
-            if (upper != lower)
-                next << v + upper;
-        }
-        variants = next;
-    }
-    return variants;
-}
-
 } // namespace
-
-QString qtNameFilters(const std::string& filter) {
-    const QStringList parts = toQString(filter).split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts))
-            patterns << letterCases(p.trimmed());
-        filters << parts[i] + " (" + patterns.join(' ') + ")";
-    }
-    return filters.join(";;");
-}
 
 QtUi::QtUi() {
     messageBox = [this](const QString& text) {
@@ -71,8 +43,19 @@ void QtUi::showMessage(const std::string& text) {
     messageBox(toQString(text));
 }
 
+void QtUi::useDesktopChooser(QDBusConnection bus) {
+    chooser_ = std::make_unique<PortalFileChooser>(std::move(bus));
+}
+
 void QtUi::showOpenDialog(CommonDialog& dialog) {
-    const QString path = openFile(qtNameFilters(dialog.Filter));
+    const std::vector<NameFilter> filters = ReadNameFilters(dialog.Filter);
+    if (chooser_) {
+        if (const std::optional<QByteArray> chosen = chooser_->openFile(mainWindow_, filters)) {
+            dialog.FileName = chosen->toStdString();
+            return;
+        }
+    }
+    const QString path = openFile(qtNameFilters(filters));
     // The dialog (its model, views and icons) was most of the heap, and malloc keeps what
     // it freed: give that back to the system rather than hold it for the next dialog.
     malloc_trim(0);

@@ -5,17 +5,16 @@
 #include "form/about_form.h"
 #include "form/ui_services.h"
 #include "qt/help_windows.h"
+#include "qt/portal_file_chooser.h"
 
+#include <QDBusConnection>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace zt4::qt {
-
-// The Windows filter "description|pattern[|description|pattern…]" as Qt name filters.
-// Each pattern is listed in every letter case, since Qt matches names case-sensitively here.
-QString qtNameFilters(const std::string& filter);
 
 class QtUi : public UiServices {
   public:
@@ -26,6 +25,9 @@ class QtUi : public UiServices {
 
     // The window the modal boxes belong to, hidden at the end of the program.
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
+    // Files are chosen with the desktop's own chooser where the portal on `bus` offers one,
+    // else with `openFile`.
+    void useDesktopChooser(QDBusConnection bus);
 
     void ShowFaq(const std::string& text) override;
     void ShowAbout() override;
@@ -48,6 +50,7 @@ class QtUi : public UiServices {
     QPointer<QWidget> mainWindow_;
     QPointer<FaqWindow> faq_;
     QPointer<AboutWindow> about_;
+    std::unique_ptr<PortalFileChooser> chooser_;
 };
 
 } // namespace zt4::qt

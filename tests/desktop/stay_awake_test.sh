@@ -16,46 +16,6 @@ calls=$tmp/calls.log
 inhibit="portal Inhibit window='' flags=4 reason=音楽を再生中"
 pm_inhibit="pm Inhibit app=zt4 reason=音楽を再生中"
 
-# double KIND [keep]: starts a recording double serving KIND (portal, portal-refuses,
-# power-management) and waits until it holds its bus name. The record starts afresh unless
-# "keep" is given.
-double() {
-    local name=org.freedesktop.portal.Desktop
-    [ "$1" = power-management ] && name=org.freedesktop.PowerManagement
-    [ "${2:-}" = keep ] || : >"$calls"
-    /usr/bin/python3 "$here/inhibit_double.py" "$calls" "$1" 2>>"$tmp/double.log" &
-    doubles+=($!) && pids+=($!)
-    for _ in $(seq 600); do
-        dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-            org.freedesktop.DBus.NameHasOwner "string:$name" | grep -q true && return 0
-        sleep 0.05
-    done
-    fail "the $1 double did not start: $(cat "$tmp/double.log")"
-}
-doubles=()
-stop_doubles() {
-    local pid
-    for pid in "${doubles[@]}"; do kill "$pid" && wait "$pid" 2>/dev/null || true; done
-    doubles=()
-}
-
-# expect_calls WHAT LINE...: the calls recorded since the double started become exactly
-# LINE... within 30 s (generous: the machine may be busy).
-expect_calls() {
-    local what=$1 want got=""
-    shift
-    want=$([ $# -eq 0 ] || printf '%s\n' "$@")
-    for _ in $(seq 600); do
-        got=$(cat "$calls")
-        [ "$got" = "$want" ] && return 0
-        sleep 0.05
-    done
-    fail "$what: the double recorded
-$got
-expected
-$want"
-}
-
 # start_player [FILE]: the player with FILE and a short file (two short files by default),
 # playing silently.
 start_player() {
@@ -63,16 +23,6 @@ start_player() {
         "${1:-$tmp/mp3/short1.mp3}" "$tmp/mp3/short2.mp3"
     desk wait-app 60
     desk wait "mpath(1)" "★2★short2.mp3" 30
-}
-
-quit_player() {
-    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zt4 /org/mpris/MediaPlayer2 \
-        org.mpris.MediaPlayer2.Quit >/dev/null
-    for _ in $(seq 600); do
-        kill -0 "$player" 2>/dev/null || return 0
-        sleep 0.05
-    done
-    fail "the player still runs after Quit"
 }
 
 step="making the test files, starting the desktop"

@@ -80,9 +80,9 @@ TEST_F(ViewFileDialog, CancelledDialogAddsNothing) {
 }
 
 TEST(NameFilters, EveryLetterCaseOfAPatternIsListed) {
-    EXPECT_EQ(qt::qtNameFilters("MP3ファイル(*.mp3)|*.mp3"),
+    EXPECT_EQ(qt::qtNameFilters(qt::ReadNameFilters("MP3ファイル(*.mp3)|*.mp3")),
               "MP3ファイル(*.mp3) (*.mp3 *.mP3 *.Mp3 *.MP3)");
-    EXPECT_EQ(qt::qtNameFilters("Audio|*.mp3;*.wav|All|*.*"),
+    EXPECT_EQ(qt::qtNameFilters(qt::ReadNameFilters("Audio|*.mp3;*.wav|All|*.*")),
               "Audio (*.mp3 *.mP3 *.Mp3 *.MP3 *.wav *.waV *.wAv *.wAV *.Wav *.WaV *.WAv *.WAV);;"
               "All (*.*)");
 }
