@@ -66,7 +66,7 @@ ROWS = [
      "≤ 150 ms, ≤ 0.5× faster GUI",
      both(at_most(150, "startup"), lambda f: times_peer(f, "startup", GUI_PEERS, False, 0.5))),
     ("rss_idle", "RSS idle", False, "≤ 45 MiB", at_most(45, "rss_idle")),
-    ("rss_playing", "RSS playing", False, "≤ 45 MiB", at_most(45, "rss_playing")),
+    ("rss_playing", "RSS playing", False, "≤ 40 MiB", at_most(40, "rss_playing")),
     ("idle_wakeups", "idle wake-ups", False, "0", at_most(0, "idle_wakeups")),
     ("start_to_sound", "Start-to-sound", False, "≤ 100 ms", at_most(100, "start_to_sound")),
     ("repeat_one_gap", "repeat-one gap (median)", False, "≤ 50 ms", at_most(50, "repeat_one_gap")),
