@@ -1,5 +1,7 @@
 #include "qt/portal_file_chooser.h"
 
+#include "qt/portal_names.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -61,10 +63,7 @@ namespace zt4::qt {
 
 namespace {
 
-const char* const kPortalService = "org.freedesktop.portal.Desktop";
-const char* const kPortalPath = "/org/freedesktop/portal/desktop";
 const char* const kChooserInterface = "org.freedesktop.portal.FileChooser";
-const char* const kRequestInterface = "org.freedesktop.portal.Request";
 constexpr uint kChosen = 0, kCancelled = 1; // a Response's codes; 2 is "ended otherwise"
 
 QList<PortalFilter> portalFilters(const std::vector<NameFilter>& filters) {
@@ -132,11 +131,8 @@ std::optional<QByteArray> PortalFileChooser::openFile(QWidget* parent,
                                                       const std::vector<NameFilter>& filters) {
     if (!bus_.isConnected() || waiting_)
         return std::nullopt;
-    // The request's path follows from our name on the bus and the token; listening before
-    // the call catches the answer however soon it comes.
     const QString token = QStringLiteral("zt4_open_%1").arg(++token_);
-    request_ = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                   .arg(bus_.baseService().mid(1).replace('.', '_'), token);
+    request_ = PortalRequestPath(bus_, token);
     bus_.connect(kPortalService, request_, kRequestInterface, "Response", this,
                  SLOT(response(uint, QVariantMap)));
     QDBusServiceWatcher watcher(kPortalService, bus_, QDBusServiceWatcher::WatchForUnregistration);

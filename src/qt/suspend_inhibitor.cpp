@@ -1,5 +1,7 @@
 #include "qt/suspend_inhibitor.h"
 
+#include "qt/portal_names.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -11,9 +13,6 @@ namespace zt4::qt {
 
 namespace {
 
-const char* const kPortalService = "org.freedesktop.portal.Desktop";
-const char* const kPortalPath = "/org/freedesktop/portal/desktop";
-const char* const kRequestInterface = "org.freedesktop.portal.Request";
 const char* const kPowerService = "org.freedesktop.PowerManagement";
 const char* const kPowerPath = "/org/freedesktop/PowerManagement/Inhibit";
 const char* const kPowerInterface = "org.freedesktop.PowerManagement.Inhibit";
@@ -42,11 +41,8 @@ void SuspendInhibitor::release() {
 
 void SuspendInhibitor::askPortal() {
     asking_ = true;
-    // The request's path follows from our name on the bus and the token; listening before
-    // the call catches a refusal however soon it comes.
     const QString token = QStringLiteral("zt4_%1").arg(++token_);
-    request_ = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                   .arg(bus_.baseService().mid(1).replace('.', '_'), token);
+    request_ = PortalRequestPath(bus_, token);
     bus_.connect(kPortalService, request_, kRequestInterface, "Response", this,
                  SLOT(portalResponse(uint, QVariantMap)));
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
