@@ -7,9 +7,11 @@
 #                  server, starting it again (pulse_start) brings it back
 #   PIPEWIRE_PID   pipewire itself; pipewire_crash kills it, and with it all of the server
 # pulse_start DIR while pipewire runs starts pipewire-pulse alone, its socket in DIR.
+# pipewire_record FILE records the sink as a client of pipewire itself, so the recording goes
+# on while pipewire-pulse is killed and started again; PIPEWIRE_RECORD_PID is its PID.
 # SINK=pipe is pipewire-pulse's module-pipe-sink (paced by PipeWire's own clock, as it
 # drives no device), loaded at the first start; PipeWire's session suspends an idle sink.
-PULSE_TOOLS="pipewire wireplumber pipewire-pulse dbus-daemon pactl parec"
+PULSE_TOOLS="pipewire wireplumber pipewire-pulse dbus-daemon pactl parec pw-record"
 
 pulse_start() {
     local dir=$1 i
@@ -90,6 +92,12 @@ _pipewire_wait() {
     return 1
 }
 
+pipewire_record() {
+    PIPEWIRE_RUNTIME_DIR=$PIPEWIRE_DIR/runtime python3 -m zt4test.recorder --native "$1" &
+    PIPEWIRE_RECORD_PID=$!
+    _recording "$1" 44
+}
+
 # Kills pipewire itself, as a crash would: wireplumber and pipewire-pulse lose it and end.
 pipewire_crash() {
     kill -KILL "$PIPEWIRE_PID"
@@ -104,11 +112,13 @@ pipewire_crash() {
 
 pulse_stop() {
     local pid
-    [ -n "${PULSE_RECORD_PID:-}" ] && kill "$PULSE_RECORD_PID" 2>/dev/null && wait "$PULSE_RECORD_PID" 2>/dev/null
+    for pid in ${PULSE_RECORD_PID:-} ${PIPEWIRE_RECORD_PID:-}; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
     # A frozen server takes its TERM only once it runs again.
     for pid in ${PULSE_PID:-} ${PIPEWIRE_WP_PID:-} ${PIPEWIRE_PID:-}; do
         kill -CONT "$pid" 2>/dev/null && kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     done
     [ -n "${PIPEWIRE_BUS_PID:-}" ] && kill "$PIPEWIRE_BUS_PID" 2>/dev/null
-    PULSE_RECORD_PID="" PULSE_PID="" PIPEWIRE_WP_PID="" PIPEWIRE_PID="" PIPEWIRE_BUS_PID=""
+    PULSE_RECORD_PID="" PIPEWIRE_RECORD_PID="" PULSE_PID="" PIPEWIRE_WP_PID="" PIPEWIRE_PID="" PIPEWIRE_BUS_PID=""
 }

@@ -63,11 +63,16 @@ pulse_record() {
     local ready=44
     python3 -m zt4test.recorder "$1" "${2:-/dev/null}" ${PULSE_SINK_FIFO:+"$PULSE_SINK_FIFO"} &
     PULSE_RECORD_PID=$!
-    # Recording once the first sound has come: the server may go or change sockets next. A
-    # pipe sink may be suspended: there, once the recorder has the FIFO open.
+    # A pipe sink may be suspended: there, once the recorder has the FIFO open.
     [ -z "${PULSE_SINK_FIFO:-}" ] || ready=43
+    _recording "$1" "$ready"
+}
+
+# _recording FILE READY: returns once FILE is larger than READY bytes: the first sound has
+# come, and the server may go or change sockets next.
+_recording() {
     for _ in $(seq 200); do
-        [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt "$ready" ] && return 0
+        [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt "$2" ] && return 0
         sleep 0.05
     done
     echo "pulse.sh: the recorder of $1 got no sound" >&2

@@ -1,5 +1,6 @@
-"""python3 -m zt4test.recorder OUT.wav [OUT.stamps [FIFO]]: records the null sink's monitor,
-or what a pipe sink writes into FIFO, into OUT.wav until SIGTERM or the server goes. The
+"""python3 -m zt4test.recorder [--native] OUT.wav [OUT.stamps [FIFO]]: records the null
+sink's monitor, or what a pipe sink writes into FIFO, into OUT.wav until SIGTERM or the server
+goes. --native records the sink through pipewire itself (pw-record), not its Pulse server. The
 sound is written as it comes, so the file's size tells how much has been recorded. OUT.stamps
 pairs the CLOCK_MONOTONIC time of every read with the frames read so far, which puts the
 recording on the clock of the commands (clock(), reads()).
@@ -32,16 +33,22 @@ def _latency_msec():
     return 43 if os.environ.get("SERVER") == "pipewire" else 5
 
 
-def record(wav_path, stamps_path=os.devnull, fifo=None):
+def _command(native):
+    if native:
+        # Raw to standard output; its default 100 ms latency leaves the graph's quantum alone.
+        return ["pw-record", "--target=zt4test", "-P", "{ stream.capture.sink=true }",
+                "--rate=%d" % RATE, "--channels=2", "--format=s16", "-"]
+    return ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
+            "--format=s16le", "--latency-msec=%d" % _latency_msec()]
+
+
+def record(wav_path, stamps_path=os.devnull, fifo=None, native=False):
     # A pipe sink's FIFO is read as it is written.
     proc = None
     if fifo:
         source = os.open(fifo, os.O_RDONLY)
     else:
-        proc = subprocess.Popen(
-            ["parec", "--raw", "--device=zt4test.monitor", "--rate=%d" % RATE, "--channels=2",
-             "--format=s16le", "--latency-msec=%d" % _latency_msec()],
-            stdout=subprocess.PIPE, bufsize=0)
+        proc = subprocess.Popen(_command(native), stdout=subprocess.PIPE, bufsize=0)
         source = proc.stdout.fileno()
     # SIGTERM ends even a read that waits on a sink with nothing to say.
     signal.signal(signal.SIGTERM, _stop)
@@ -94,4 +101,7 @@ def reads(stamps_path):
 
 
 if __name__ == "__main__":
-    record(*sys.argv[1:4])
+    if sys.argv[1] == "--native":
+        record(*sys.argv[2:5], native=True)
+    else:
+        record(*sys.argv[1:4])
